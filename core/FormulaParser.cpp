@@ -1,0 +1,146 @@
+#include "core/FormulaParser.h"
+
+#include <charconv>
+#include <limits>
+#include <system_error>
+
+#include "core/CodePage.h"
+
+namespace Varnock {
+
+namespace {
+
+constexpr unsigned char FirstLetterCode = 65;
+
+bool IsBlank(char Character) {
+    return Character == ' ' || Character == '\t' || Character == '\n';
+}
+bool IsDigit(char Character) {
+    return Character >= '0' && Character <= '9';
+}
+unsigned char CodeAt(std::string_view Text, std::size_t Index) {
+    return static_cast<unsigned char>(Text[Index]);
+}
+
+// Where a count run (or the text before the first entry) stops being one number; -1 when it
+// is blank or wholly one number with a digit.
+long BadCountCharacter(std::string_view Text, std::size_t From, std::size_t To,
+                       bool NumberAllowed) {
+    enum { Start, Signed, Whole, PeriodOnly, Fraction } State = Start;
+    long FirstMark = -1;
+    for (std::size_t At = From; At < To; ++At) {
+        const char Character = Text[At];
+        if (IsBlank(Character))
+            continue;
+        if (FirstMark < 0)
+            FirstMark = static_cast<long>(At);
+        if (!NumberAllowed)
+            return FirstMark;
+        if (IsDigit(Character))
+            State = (State == PeriodOnly || State == Fraction) ? Fraction : Whole;
+        else if ((Character == '+' || Character == '-') && State == Start)
+            State = Signed;
+        else if (Character == '.' && (State == Start || State == Signed))
+            State = PeriodOnly;
+        else if (Character == '.' && State == Whole)
+            State = Fraction;
+        else
+            return static_cast<long>(At);
+    }
+    return (State == Whole || State == Fraction || FirstMark < 0) ? -1 : FirstMark;
+}
+
+} // namespace
+
+bool StartsEntry(unsigned char Code) {
+    return Code >= FirstLetterCode && UpperCase(Code) == Code;
+}
+
+bool IsSecondLetter(unsigned char Code) {
+    return Code >= FirstLetterCode && UpperCase(Code) != Code;
+}
+
+double LeadingNumber(std::string_view Text) {
+    std::string Packed;
+    for (char Character : Text)
+        if (!IsBlank(Character))
+            Packed += Character;
+    std::size_t At = 0;
+    const bool Negative = !Packed.empty() && Packed[0] == '-';
+    if (!Packed.empty() && (Packed[0] == '-' || Packed[0] == '+'))
+        ++At;
+    const std::size_t Start = At;
+    bool Digits = false, Period = false;
+    for (; At < Packed.size(); ++At) {
+        if (IsDigit(Packed[At]))
+            Digits = true;
+        else if (Packed[At] == '.' && !Period)
+            Period = true;
+        else
+            break;
+    }
+    if (!Digits)
+        return 0.0;
+    double Number = 0.0;
+    const auto Result = std::from_chars(Packed.data() + Start, Packed.data() + At, Number,
+                                        std::chars_format::fixed);
+    if (Result.ec == std::errc::result_out_of_range) {
+        // Too small is 0; too large stays too large, so the calculation reports an overflow.
+        const bool WholePartZero = Packed.find_first_not_of('0', Start) == Packed.find('.', Start);
+        Number = WholePartZero ? 0.0 : std::numeric_limits<double>::infinity();
+    }
+    return Negative ? -Number : Number;
+}
+
+int GetElements(BasVarnock& Table, Value& Compound) {
+    const std::string Text = Compound.Text() + " ";
+    Compound = Text;
+    const std::size_t Length = Text.size();
+    int Index = 1;
+    std::string CountText;
+    for (std::size_t At = 0; At < Length; ++At) {
+        if (StartsEntry(CodeAt(Text, At))) {
+            // The appended space guarantees a next character here.
+            const std::size_t SymbolLength = IsSecondLetter(CodeAt(Text, At + 1)) ? 2 : 1;
+            Table.ElementSymbol(Index) = Text.substr(At, SymbolLength);
+            for (std::size_t Run = At + SymbolLength;
+                 Run < Length && CodeAt(Text, Run) < FirstLetterCode; ++Run)
+                CountText += Text[Run];
+            const double Count = LeadingNumber(CountText);
+            Table.ElementCount(Index) = Count <= 1 ? Value(1) : Value(Count);
+            ++Index;
+        }
+        CountText.clear();
+    }
+    return Index;
+}
+
+FormulaCheck CheckFormula(std::string_view Formula) {
+    const std::string Text = std::string(Formula) + " ";
+    FormulaCheck Check;
+    std::size_t At = 0;
+    while (true) {
+        // The run of characters below the letters: before the first entry it must be blank,
+        // after an entry it is the count.
+        std::size_t RunEnd = At;
+        while (RunEnd < Text.size() && CodeAt(Text, RunEnd) < FirstLetterCode)
+            ++RunEnd;
+        long Bad = BadCountCharacter(Text, At, RunEnd, Check.Entries > 0);
+        if (Bad < 0 && RunEnd < Text.size() && !StartsEntry(CodeAt(Text, RunEnd)))
+            Bad = static_cast<long>(RunEnd);
+        if (Bad >= 0) {
+            Check.Readable = false;
+            Check.Position = static_cast<int>(Bad) + 1;
+            Check.Code = CodeAt(Text, static_cast<std::size_t>(Bad));
+            return Check;
+        }
+        if (RunEnd == Text.size())
+            return Check;
+        ++Check.Entries;
+        At = RunEnd + 1;
+        if (IsSecondLetter(CodeAt(Text, At)))
+            ++At;
+    }
+}
+
+} // namespace Varnock

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace Varnock {
+
+// A text file opened for sequential reading. Opening refuses anything but a regular file (a
+// directory, or a FIFO that would block the window) and never waits. The reader looks at the
+// bytes read so far and not yet taken, and asks for more when it needs them. Failures raise
+// numbered run-time errors; the file is closed when the object goes.
+class TextFile {
+public:
+    explicit TextFile(const std::string& Path);
+    ~TextFile();
+    TextFile(const TextFile&) = delete;
+    TextFile& operator=(const TextFile&) = delete;
+
+    // The bytes read and not yet taken; valid until the next ReadMore.
+    std::string_view Unread() const { return {Buffer.get() + Start, Filled - Start}; }
+    void Take(std::size_t Count) { Start += Count; }
+    // Reads more of the file after the unread bytes; false at the end of the file.
+    bool ReadMore();
+
+private:
+    int Descriptor = -1;
+    std::unique_ptr<char[]> Buffer;
+    std::size_t Capacity = 0;
+    std::size_t Start = 0;
+    std::size_t Filled = 0;
+    // Bytes the file held when opened and not yet read: reading stops there, which saves the
+    // call that would only report the end.
+    unsigned long long Remaining = 0;
+};
+
+} // namespace Varnock
