@@ -161,7 +161,8 @@ Value ElementTable::WeightOfSymbol(std::string_view Symbol) const {
             Matched = true;
         }
     }
-    if (!Matched)
+    // An empty weight, quoted or not, gives no mass: the element counts as missing.
+    if (!Matched || Weight.empty())
         return Value();
     // A quoted weight that reads as a number is used as that number; other text is an error.
     const Value Result = FieldValue(Weight, WeightQuoted);

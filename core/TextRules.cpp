@@ -104,24 +104,29 @@ bool ReadWholeNumber(std::string_view Text, double& Number) {
     if (!Text.empty() && IsSign(Text[0]))
         ++At;
     const std::size_t MantissaStart = At;
-    std::size_t Digits = Skip(IsDigit);
-    bool IntegerZero = Text.substr(MantissaStart, At - MantissaStart).find_first_not_of('0') ==
-                       std::string_view::npos;
+    const std::size_t IntegerDigits = Skip(IsDigit);
+    std::size_t Digits = IntegerDigits;
     if (At < Text.size() && Text[At] == '.') {
         ++At;
         Digits += Skip(IsDigit);
     }
     if (Digits == 0)
         return false;
-    bool NegativeExponent = false;
+    const std::size_t MantissaEnd = At;
+    long long Exponent = 0;
     if (At < Text.size() && (Text[At] == 'e' || Text[At] == 'E')) {
         ++At;
-        NegativeExponent = At < Text.size() && Text[At] == '-';
+        const bool NegativeExponent = At < Text.size() && Text[At] == '-';
         if (At < Text.size() && IsSign(Text[At]))
             ++At;
+        const std::size_t ExponentStart = At;
         if (Skip(IsDigit) == 0)
             return false;
-        IntegerZero = false;
+        // Held far beyond any double's range, yet far from overflowing itself.
+        for (std::size_t Digit = ExponentStart; Digit < At && Exponent < 1'000'000'000; ++Digit)
+            Exponent = Exponent * 10 + (Text[Digit] - '0');
+        if (NegativeExponent)
+            Exponent = -Exponent;
     }
     if (At != Text.size())
         return false;
@@ -132,7 +137,14 @@ bool ReadWholeNumber(std::string_view Text, double& Number) {
     const auto Result =
         std::from_chars(Unsigned.data(), Unsigned.data() + Unsigned.size(), Magnitude);
     if (Result.ec == std::errc::result_out_of_range) {
-        if (!NegativeExponent && !IntegerZero)
+        // Too large or too small for a double: the place of the first significant digit, with
+        // the exponent, tells which. Only a value with a significant digit is ever out of range.
+        const std::string_view Mantissa = Text.substr(MantissaStart, MantissaEnd - MantissaStart);
+        const std::size_t First = Mantissa.find_first_not_of("0.");
+        const long long Place = First < IntegerDigits
+                                    ? static_cast<long long>(IntegerDigits - 1 - First)
+                                    : -static_cast<long long>(First - IntegerDigits);
+        if (First != std::string_view::npos && Place + Exponent > 0)
             throw RunTimeError(ErrOverflow);
         Magnitude = 0; // too small for a double
     }
