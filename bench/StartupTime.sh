@@ -1,0 +1,30 @@
+#!/bin/sh
+# Start-up time of the program against a minimal Qt window built the same way: the time from
+# starting each to its window being mapped under Xvfb, median of 10 starts each (after one
+# start of each that is not counted), and resident memory once the window is up. The two
+# programs take turns, so a busy machine slows both alike.
+#
+#   bench/StartupTime.sh [BUILD_DIR]      (default: build)
+set -eu
+Build=${1:-build}
+Shot="$Build/ui/varnock-xshot"
+for Tool in "$Shot" "$Build/ui/varnock" "$Build/ui/varnock-minimal"; do
+    [ -x "$Tool" ] || { echo "missing $Tool: build first (ninja -C $Build)" >&2; exit 1; }
+done
+unset DISPLAY QT_QPA_PLATFORM
+Runs=$(mktemp -d)
+trap 'rm -rf "$Runs"' EXIT
+for Run in 0 1 2 3 4 5 6 7 8 9 10; do
+    for Name in varnock varnock-minimal; do
+        "$Shot" --settle 300 -- "$Build/ui/$Name" 2>/dev/null >"$Runs/out"
+        [ "$Run" -eq 0 ] && continue
+        sed -n 's/^median_shown_ms=//p' "$Runs/out" >>"$Runs/$Name.ms"
+        sed -n 's/^rss_kb=//p' "$Runs/out" >>"$Runs/$Name.kb"
+    done
+done
+Median() { sort -n "$1" | awk '{ V[NR] = $1 } END { print (NR % 2) ? V[(NR + 1) / 2] : (V[NR / 2] + V[NR / 2 + 1]) / 2 }'; }
+P=$(Median "$Runs/varnock.ms")
+F=$(Median "$Runs/varnock-minimal.ms")
+echo "varnock:         median ${P} ms to window shown, resident $(Median "$Runs/varnock.kb") kB"
+echo "minimal window:  median ${F} ms to window shown, resident $(Median "$Runs/varnock-minimal.kb") kB"
+awk -v P="$P" -v F="$F" 'BEGIN { printf "ratio:           %.2f (goal <= 1.20)\n", P / F }'

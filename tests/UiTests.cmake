@@ -1,0 +1,24 @@
+# Tests of the window and the shell launcher. Included from tests/CMakeLists.txt when the
+# window is built.
+
+find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets Test)
+
+VarnockTest(WindowTests
+    SOURCES WindowLayoutTest.cpp WindowBehaviourTest.cpp WindowBorderTest.cpp
+    LIBRARIES VarnockUi Qt6::Test
+    ENVIRONMENT QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8)
+target_compile_definitions(WindowTests PRIVATE VARNOCK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+
+VarnockTest(ShellTests
+    SOURCES ShellTest.cpp
+    LIBRARIES VarnockShell)
+
+if(TARGET VarnockXProbe)
+    VarnockTest(XvfbTests
+        SOURCES XvfbWindowTest.cpp
+        LIBRARIES VarnockXProbe)
+    target_compile_definitions(XvfbTests PRIVATE
+        VARNOCK_PROGRAM="$<TARGET_FILE:varnock>"
+        VARNOCK_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}")
+    add_dependencies(XvfbTests varnock)
+endif()

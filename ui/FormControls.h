@@ -1,0 +1,43 @@
+#pragma once
+
+// Small control kinds the window needs beyond Qt's own.
+
+#include <functional>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyledItemDelegate>
+
+namespace Varnock {
+
+// A single-line box that keeps its caret and selection while another control has the focus,
+// so text inserted from elsewhere lands where the user left them.
+class FormulaBox : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void focusOutEvent(QFocusEvent* Event) override;
+};
+
+// A label that reports a click of the left mouse button.
+class ClickLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    std::function<void()> OnClick;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+};
+
+// Gives every list row the same height, chosen so that only whole rows fit the list.
+class RowDelegate : public QStyledItemDelegate {
+public:
+    RowDelegate(int RowHeight, QObject* Parent) : QStyledItemDelegate(Parent), Height(RowHeight) {}
+    QSize sizeHint(const QStyleOptionViewItem& Option, const QModelIndex& Index) const override;
+
+private:
+    int Height;
+};
+
+} // namespace Varnock

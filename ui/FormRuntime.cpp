@@ -1,0 +1,104 @@
+#include "ui/FormRuntime.h"
+
+#include <cmath>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFontDatabase>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPen>
+
+#include "core/CodePage.h"
+
+namespace Varnock::FormRuntime {
+
+int TwipsToPixels(double Twips) {
+    return static_cast<int>(std::lround(Twips / TwipsPerPixel));
+}
+
+double PixelsToTwips(int Pixels) {
+    return static_cast<double>(Pixels) * TwipsPerPixel;
+}
+
+QRect TwipsRect(int Left, int Top, int Width, int Height) {
+    return {TwipsToPixels(Left), TwipsToPixels(Top), TwipsToPixels(Width), TwipsToPixels(Height)};
+}
+
+namespace {
+QFont Face(const QStringList& Families, QFont::StyleHint Hint) {
+    // Only faces that are installed: asking for missing ones costs a font-matching pass each.
+    QStringList Present;
+    for (const QString& Family : Families)
+        if (QFontDatabase::hasFamily(Family))
+            Present.append(Family);
+    QFont Font;
+    Font.setFamilies(Present.isEmpty() ? Families : Present);
+    Font.setStyleHint(Hint);
+    Font.setPointSizeF(8.25);
+    Font.setFixedPitch(Hint == QFont::TypeWriter);
+    return Font;
+}
+} // namespace
+
+QFont WindowFont() {
+    return Face({"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arial"},
+                QFont::SansSerif);
+}
+
+QFont FixedFont() {
+    return Face({"Courier New", "Liberation Mono", "Cousine"}, QFont::TypeWriter);
+}
+
+void LineSurface::Line(double FromX, double FromY, double ToX, double ToY, std::uint32_t Colour) {
+    DrawSegment({FromX, FromY}, {ToX, ToY}, Colour);
+    Current = {ToX, ToY};
+}
+
+void LineSurface::LineFromCurrent(double ToX, double ToY, std::uint32_t Colour) {
+    Line(Current.x(), Current.y(), ToX, ToY, Colour);
+}
+
+void LineSurface::DrawSegment(QPointF From, QPointF To, std::uint32_t Colour) {
+    if (!ActivePainter)
+        return;
+    // Width 0 is Qt's cosmetic pen: one device pixel whatever the scaling.
+    QPen Pen(QColor(Colour & 0xFF, Colour >> 8 & 0xFF, Colour >> 16 & 0xFF), 0);
+    ActivePainter->save();
+    ActivePainter->setRenderHint(QPainter::Antialiasing, false);
+    ActivePainter->setPen(Pen);
+    ActivePainter->drawLine(QPoint(TwipsToPixels(From.x()), TwipsToPixels(From.y())),
+                            QPoint(TwipsToPixels(To.x()), TwipsToPixels(To.y())));
+    ActivePainter->restore();
+}
+
+void ShowMessage(QWidget* Owner, const QString& Text) {
+    QMessageBox Box(QMessageBox::NoIcon, QStringLiteral("Varnock"), Text, QMessageBox::Ok, Owner);
+    Box.exec();
+}
+
+QString ToQt(std::string_view Bytes) {
+    return QString::fromStdString(ToUtf8(Bytes));
+}
+
+std::string ToCore(const QString& Text) {
+    return FromUtf8(Text.toStdString());
+}
+
+char DecimalSeparator() {
+    const std::string Separator = ToCore(QLocale::system().decimalPoint());
+    if (Separator.size() != 1 || Separator[0] == '?')
+        return '.';
+    return Separator[0];
+}
+
+QString ProgramFolder() {
+    return QCoreApplication::applicationDirPath();
+}
+
+bool SetCurrentFolder(const QString& Folder) {
+    return QDir::setCurrent(Folder);
+}
+
+} // namespace Varnock::FormRuntime

@@ -1,0 +1,250 @@
+#include "ui/FrmVarnock.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include "core/ElementList.h"
+#include "core/ElementTable.h"
+#include "core/EntryTable.h"
+#include "core/FormulaParser.h"
+#include "core/RunTimeError.h"
+#include "core/TextRules.h"
+#include "shell/CShell.h"
+#include "ui/Bas3dEffects.h"
+#include "ui/FormControls.h"
+#include "ui/VarnockIcon.h"
+
+namespace Varnock {
+
+using namespace FormRuntime;
+
+namespace {
+
+constexpr int FormulaLimit = 40;
+constexpr int ErrPathNotFound = 76;
+
+template <typename Control>
+Control* Place(QWidget* Window, const char* Name, QRect Twips, const QFont& Font) {
+    auto* Made = new Control(Window);
+    Made->setObjectName(QString::fromLatin1(Name));
+    Made->setGeometry(TwipsRect(Twips.x(), Twips.y(), Twips.width(), Twips.height()));
+    Made->setFont(Font);
+    return Made;
+}
+
+// Multi-line box: a tab advances to the next stop every 8 character widths.
+void SetUpTextBox(QPlainTextEdit* Box) {
+    Box->setReadOnly(true);
+    Box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Box->setFocusPolicy(Qt::StrongFocus);
+    Box->setTabStopDistance(8 * QFontMetricsF(Box->font()).averageCharWidth());
+    Box->document()->setDocumentMargin(1);
+}
+
+void ButtonFaceBackground(QWidget* Control) {
+    QPalette Colours = Control->palette();
+    Colours.setColor(QPalette::Base, Colours.color(QPalette::Button));
+    Control->setPalette(Colours);
+}
+
+} // namespace
+
+QString FrmVarnock::HomePageAddress() {
+    return QStringLiteral("Http://tervalin.test/");
+}
+
+FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
+    setObjectName(QStringLiteral("FrmVarnock"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Varnock -- by Tervalin"));
+    setWindowIcon(VarnockIcon());
+    setFont(WindowFont());
+    QPalette Colours = palette();
+    Colours.setColor(QPalette::Window, Colours.color(QPalette::Button));
+    setPalette(Colours);
+    setAutoFillBackground(true);
+    setFixedSize(TwipsToPixels(4635), TwipsToPixels(2880));
+
+    // Labels first: the formula box overlaps the bottom of Label2 and is drawn over it.
+    QFont Bold = WindowFont();
+    Bold.setBold(true);
+    QFont Underlined = WindowFont();
+    Underlined.setUnderline(true);
+    Label1 = Place<QLabel>(this, "Label1", {60, 30, 1425, 195}, WindowFont());
+    Label2 = Place<QLabel>(this, "Label2", {2010, 30, 1245, 225}, WindowFont());
+    Label3 = Place<QLabel>(this, "Label3", {2010, 660, 1245, 225}, Bold);
+    Label4 = Place<ClickLabel>(this, "Label4", {1440, 2670, 1665, 255}, Underlined);
+    TxtTitle = Place<QPlainTextEdit>(this, "TxtTitle", {60, 990, 4545, 210}, FixedFont());
+    TxtFormulaMass = Place<QLineEdit>(this, "TxtFormulaMass", {3330, 660, 1245, 225}, font());
+    TxtAnswer = Place<QPlainTextEdit>(this, "TxtAnswer", {30, 1200, 4575, 1425}, FixedFont());
+    LstElements = Place<QListWidget>(this, "LstElements", {30, 270, 1905, 690}, FixedFont());
+    CmdCalculate = Place<QPushButton>(this, "CmdCalculate", {3750, 240, 885, 315}, font());
+    TxtFormula = Place<FormulaBox>(this, "TxtFormula", {2010, 240, 1695, 285}, font());
+
+    for (QLabel* Label : {Label1, Label2, Label3, static_cast<QLabel*>(Label4)})
+        Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label1->setText(QStringLiteral("&Elements:"));
+    Label1->setBuddy(LstElements);
+    Label2->setText(QStringLiteral("Enter &Formula"));
+    Label2->setBuddy(TxtFormula);
+    Label3->setText(QStringLiteral("Formula Mass:"));
+    Label4->setText(HomePageAddress());
+    Label4->setCursor(Qt::PointingHandCursor);
+    QPalette Blue = Label4->palette();
+    Blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    Label4->setPalette(Blue);
+    Label4->OnClick = [this] { Label4Click(); };
+
+    SetUpTextBox(TxtTitle);
+    TxtTitle->setFrameStyle(QFrame::NoFrame);
+    TxtTitle->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    TxtTitle->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ButtonFaceBackground(TxtTitle);
+
+    TxtFormulaMass->setReadOnly(true);
+    TxtFormulaMass->setFrame(false);
+    TxtFormulaMass->setText(QStringLiteral("0"));
+    ButtonFaceBackground(TxtFormulaMass);
+
+    SetUpTextBox(TxtAnswer);
+    TxtAnswer->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    TxtAnswer->setLineWrapMode(QPlainTextEdit::NoWrap);
+    TxtAnswer->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    TxtAnswer->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    LstElements->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    LstElements->setSelectionMode(QAbstractItemView::SingleSelection);
+    LstElements->setSortingEnabled(false);
+    LstElements->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LstElements->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    LstElements->setUniformItemSizes(true);
+    const int Inside = LstElements->height() - 2 * LstElements->frameWidth();
+    const int Rows = std::max(1, Inside / QFontMetrics(LstElements->font()).height());
+    LstElements->setItemDelegate(new RowDelegate(Inside / Rows, LstElements));
+    connect(LstElements, &QListWidget::itemDoubleClicked, this, [this] { LstElementsDblClick(); });
+
+    CmdCalculate->setText(QStringLiteral("&Calculate"));
+    CmdCalculate->setDefault(true);
+    connect(CmdCalculate, &QPushButton::clicked, this, [this] { CmdCalculateClick(); });
+
+    TxtFormula->setMaxLength(FormulaLimit);
+
+    setTabOrder(TxtFormula, TxtAnswer);
+    setTabOrder(TxtAnswer, LstElements);
+    setTabOrder(LstElements, CmdCalculate);
+    setTabOrder(CmdCalculate, TxtFormulaMass);
+    setTabOrder(TxtFormulaMass, TxtTitle);
+    for (QWidget* Control : std::initializer_list<QWidget*>{TxtFormula, TxtAnswer, LstElements,
+                                                            CmdCalculate, TxtFormulaMass, TxtTitle})
+        Control->installEventFilter(this);
+    TxtFormula->setFocus();
+
+    if (const QScreen* Screen = QGuiApplication::primaryScreen())
+        setGeometry(QRect(Screen->availableGeometry().center() - rect().center(), size()));
+}
+
+void FrmVarnock::Load() {
+    Load(ProgramFolder());
+}
+
+void FrmVarnock::Load(const QString& ProgramFolder) {
+    try {
+        if (!SetCurrentFolder(ProgramFolder))
+            throw RunTimeError(ErrPathNotFound);
+        const char Separator = DecimalSeparator();
+        ElementTable().ListAll([&](const ElementRecord& Record) {
+            LstElements->addItem(ToQt(ElementListEntry(Record, Separator)));
+        });
+        TxtTitle->setPlainText(ToQt(ReportHeading()));
+        setWindowTitle(QStringLiteral("Varnock (By Tervalin)"));
+    } catch (const RunTimeError& Failure) {
+        ShowMessage(this, QStringLiteral("Error number %1 occured").arg(Failure.Number()));
+    }
+}
+
+std::string FrmVarnock::AddSpace(const Value& Element, int Length) const {
+    return Varnock::AddSpace(Element, Length);
+}
+
+int FrmVarnock::GetElements(Value& Compound) {
+    return Varnock::GetElements(ProgramEntryTable(), Compound);
+}
+
+void FrmVarnock::paintEvent(QPaintEvent* Event) {
+    QWidget::paintEvent(Event);
+    QPainter Painter(this);
+    BeginLines(Painter);
+    Bas3dEffects::DrawInsetBorder(*TxtFormulaMass);
+    EndLines();
+}
+
+bool FrmVarnock::eventFilter(QObject* Watched, QEvent* Event) {
+    // Qt keeps the default button for dialogs; this window wants Enter to click it too.
+    if (Event->type() == QEvent::KeyPress) {
+        const auto* Key = static_cast<QKeyEvent*>(Event);
+        const auto Modifiers = Key->modifiers() & ~Qt::KeypadModifier;
+        if ((Key->key() == Qt::Key_Return || Key->key() == Qt::Key_Enter) &&
+            Modifiers == Qt::NoModifier) {
+            CmdCalculate->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(Watched, Event);
+}
+
+void FrmVarnock::CmdCalculateClick() {
+    try {
+        Calculate(ProgramEntryTable(), ToCore(TxtFormula->text()), ElementTable(), *this,
+                  DecimalSeparator());
+    } catch (const RunTimeError& Failure) {
+        // A failure escaping an event handler would end the program.
+        ShowMessage(this, QStringLiteral("Error number %1 occured").arg(Failure.Number()));
+    }
+}
+
+void FrmVarnock::LstElementsDblClick() {
+    const QListWidgetItem* Entry = LstElements->currentItem();
+    const QString Symbol = Entry ? ToQt(ListEntrySymbol(ToCore(Entry->text()))) : QString();
+    const qsizetype Kept = TxtFormula->text().size() - TxtFormula->selectedText().size();
+    if (Kept + Symbol.size() <= FormulaLimit)
+        TxtFormula->insert(Symbol);
+    TxtFormula->setFocus();
+}
+
+void FrmVarnock::Label4Click() {
+    QString Address = HomePageAddress();
+    Address[0] = Address[0].toLower();
+    CShell().Execute(ToCore(Address));
+}
+
+std::string FrmVarnock::ReportText() {
+    QString Text = TxtAnswer->toPlainText();
+    Text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return ToCore(Text);
+}
+
+void FrmVarnock::SetReportText(const std::string& Text) {
+    QString Shown = ToQt(Text);
+    Shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    TxtAnswer->setPlainText(Shown);
+    // Each line shows the moment it is written, not when the handler returns.
+    if (TxtAnswer->isVisible())
+        TxtAnswer->viewport()->repaint();
+}
+
+void FrmVarnock::SetMassText(const std::string& Text) {
+    TxtFormulaMass->setText(ToQt(Text));
+}
+
+void FrmVarnock::Notice(const std::string& Message) {
+    ShowMessage(this, ToQt(Message));
+}
+
+} // namespace Varnock

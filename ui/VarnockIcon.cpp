@@ -1,0 +1,139 @@
+#include "ui/VarnockIcon.h"
+
+#include <array>
+#include <limits>
+
+#include <QPainter>
+#include <QPixmap>
+
+namespace Varnock {
+
+namespace {
+
+// The standard 16-colour palette, in the order of its indexes.
+constexpr std::array<QRgb, 16> StandardPalette = {
+    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+
+int NearestIndex(QRgb Colour) {
+    int Best = 0;
+    int BestDistance = std::numeric_limits<int>::max();
+    for (int Index = 0; Index < 16; ++Index) {
+        const QRgb Entry = StandardPalette[Index];
+        const int Dr = qRed(Colour) - qRed(Entry);
+        const int Dg = qGreen(Colour) - qGreen(Entry);
+        const int Db = qBlue(Colour) - qBlue(Entry);
+        const int Distance = Dr * Dr + Dg * Dg + Db * Db;
+        if (Distance < BestDistance) {
+            Best = Index;
+            BestDistance = Distance;
+        }
+    }
+    return Best;
+}
+
+void PutWord(QByteArray& Bytes, quint16 Word) {
+    Bytes.append(static_cast<char>(Word & 0xFF));
+    Bytes.append(static_cast<char>(Word >> 8));
+}
+
+void PutDword(QByteArray& Bytes, quint32 Dword) {
+    PutWord(Bytes, static_cast<quint16>(Dword & 0xFFFF));
+    PutWord(Bytes, static_cast<quint16>(Dword >> 16));
+}
+
+// One icon image: header, palette, colour rows and mask rows, both bottom-up.
+QByteArray IcoImage(const QImage& Image) {
+    const int Size = Image.width();
+    const int ColourRow = (Size * 4 + 31) / 32 * 4;
+    const int MaskRow = (Size + 31) / 32 * 4;
+    QByteArray Bytes;
+    PutDword(Bytes, 40);
+    PutDword(Bytes, static_cast<quint32>(Size));
+    PutDword(Bytes, static_cast<quint32>(Size * 2)); // colour rows and mask rows together
+    PutWord(Bytes, 1);
+    PutWord(Bytes, 4);
+    PutDword(Bytes, 0);
+    PutDword(Bytes, static_cast<quint32>((ColourRow + MaskRow) * Size));
+    PutDword(Bytes, 0);
+    PutDword(Bytes, 0);
+    PutDword(Bytes, 16);
+    PutDword(Bytes, 0);
+    for (const QRgb Entry : StandardPalette) {
+        Bytes.append(static_cast<char>(qBlue(Entry)));
+        Bytes.append(static_cast<char>(qGreen(Entry)));
+        Bytes.append(static_cast<char>(qRed(Entry)));
+        Bytes.append('\0');
+    }
+    for (int Y = Size - 1; Y >= 0; --Y) {
+        QByteArray Row(ColourRow, '\0');
+        for (int X = 0; X < Size; ++X) {
+            const QRgb Pixel = Image.pixel(X, Y);
+            const int Index = qAlpha(Pixel) < 128 ? 0 : NearestIndex(Pixel);
+            Row[X / 2] = static_cast<char>(Row[X / 2] | (X % 2 ? Index : Index << 4));
+        }
+        Bytes.append(Row);
+    }
+    for (int Y = Size - 1; Y >= 0; --Y) {
+        QByteArray Row(MaskRow, '\0');
+        for (int X = 0; X < Size; ++X)
+            if (qAlpha(Image.pixel(X, Y)) < 128)
+                Row[X / 8] = static_cast<char>(Row[X / 8] | 0x80 >> (X % 8));
+        Bytes.append(Row);
+    }
+    return Bytes;
+}
+
+} // namespace
+
+QImage VarnockIconImage(int Size) {
+    QImage Image(Size, Size, QImage::Format_ARGB32);
+    Image.fill(Qt::transparent);
+    QPainter Painter(&Image);
+    Painter.setRenderHint(QPainter::Antialiasing, false);
+    const QRect Disc(0, 0, Size - 1, Size - 1);
+    Painter.setPen(Qt::black);
+    Painter.setBrush(Qt::black);
+    Painter.drawEllipse(Disc);
+    // Qt counts angles anticlockwise from 3 o'clock in sixteenths of a degree.
+    const QColor Edge = Size <= 16 ? QColor(128, 128, 0) : QColor(255, 255, 0);
+    Painter.setPen(Edge);
+    Painter.setBrush(QColor(255, 255, 0));
+    for (const int Centre : {90, -30, 210})
+        Painter.drawPie(Disc.adjusted(1, 1, -1, -1), (Centre - 30) * 16, 60 * 16);
+    return Image;
+}
+
+QIcon VarnockIcon() {
+    QIcon Icon;
+    for (const int Size : {32, 16})
+        Icon.addPixmap(QPixmap::fromImage(VarnockIconImage(Size)));
+    return Icon;
+}
+
+QByteArray VarnockIcoFile() {
+    const std::array<QByteArray, 2> Images = {IcoImage(VarnockIconImage(32)),
+                                              IcoImage(VarnockIconImage(16))};
+    QByteArray Bytes;
+    PutWord(Bytes, 0);
+    PutWord(Bytes, 1);
+    PutWord(Bytes, static_cast<quint16>(Images.size()));
+    quint32 Offset = 6 + 16 * Images.size();
+    for (std::size_t Index = 0; Index < Images.size(); ++Index) {
+        const int Size = Index == 0 ? 32 : 16;
+        Bytes.append(static_cast<char>(Size));
+        Bytes.append(static_cast<char>(Size));
+        Bytes.append(static_cast<char>(16));
+        Bytes.append('\0');
+        PutWord(Bytes, 1);
+        PutWord(Bytes, 4);
+        PutDword(Bytes, static_cast<quint32>(Images[Index].size()));
+        PutDword(Bytes, Offset);
+        Offset += static_cast<quint32>(Images[Index].size());
+    }
+    for (const auto& Image : Images)
+        Bytes.append(Image);
+    return Bytes;
+}
+
+} // namespace Varnock
