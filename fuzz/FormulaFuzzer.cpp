@@ -1,0 +1,319 @@
+// Formula bytes through the formula check, GetElements and a whole calculation against the
+// shipped element table. Besides the sanitizers' findings it aborts when the calculation breaks
+// one of its promises: the entry table is reset afterwards; no more than 30 entries are ever
+// stored; every entry gives either its report line or its notice, in formula order; the total
+// is the sum of the line masses; a refused formula leaves no lines and no mass.
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/Calculation.h"
+#include "core/CodePage.h"
+#include "core/FormulaParser.h"
+#include "core/RunTimeError.h"
+#include "core/TextRules.h"
+#include "fuzz/FuzzCheck.h"
+
+namespace {
+
+using namespace Varnock;
+using Varnock::Fuzzing::Fail;
+using Varnock::Fuzzing::Quoted;
+using Varnock::Fuzzing::Require;
+
+const std::string Separator(28, '=');
+constexpr std::string_view LineEnd = "\r\n";
+
+// What the calculation did to the view, one event per appended line or notice.
+struct ViewEvent {
+    bool IsNotice;
+    std::string Text;
+};
+
+class RecordingView : public CalculationView {
+public:
+    std::string ReportText() override { return Report; }
+    void SetReportText(const std::string& Text) override {
+        if (Text.empty()) {
+            Report.clear();
+            return;
+        }
+        // Written back line by line: each write is what was read plus one whole line.
+        const bool OneLine = Text.size() > Report.size() &&
+                             Text.compare(0, Report.size(), Report) == 0 &&
+                             Text.ends_with(LineEnd) &&
+                             Text.find(LineEnd, Report.size()) == Text.size() - LineEnd.size();
+        Require(OneLine, [&] {
+            return "report write is not one appended line: " + Quoted(Report) + " -> " +
+                   Quoted(Text);
+        });
+        Events.push_back({false, Text.substr(Report.size(), Text.size() - Report.size() - 2)});
+        Report = Text;
+    }
+    void SetMassText(const std::string& Text) override {
+        Mass = Text;
+        ++MassWrites;
+    }
+    void Notice(const std::string& Message) override { Events.push_back({true, Message}); }
+
+    std::string Report;
+    std::string Mass;
+    int MassWrites = 0;
+    std::vector<ViewEvent> Events;
+};
+
+// The shipped table as the calculation must see it: the last record of a symbol wins.
+const std::map<std::string, double>& ShippedWeights() {
+    static const std::map<std::string, double> Weights = [] {
+        std::map<std::string, double> Read;
+        ElementTable(VARNOCK_ELEMENTS_DAT).ListAll([&](const ElementRecord& Record) {
+            Read[Record.Symbol.Text()] = Record.AtomicWeight.AsDouble();
+        });
+        return Read;
+    }();
+    return Weights;
+}
+
+double ReadNumber(std::string Text, char DecimalSeparator, const std::string& Line) {
+    for (char& Character : Text)
+        if (Character == DecimalSeparator)
+            Character = '.';
+    char* End = nullptr;
+    const double Number = std::strtod(Text.c_str(), &End);
+    Require(!Text.empty() && *End == '\0',
+            [&] { return "not a number: " + Quoted(Text) + " in " + Quoted(Line); });
+    return Number;
+}
+
+bool Close(double Left, double Right, double Relative) {
+    return std::fabs(Left - Right) <= Relative * std::max(std::fabs(Left), std::fabs(Right));
+}
+
+bool SlotIsClear(const BasVarnock& Table, int Index) {
+    const Value Zero(0);
+    const bool Fresh = Table.ElementSymbol(Index).IsEmpty() &&
+                       Table.ElementCount(Index).IsEmpty() && Table.ElementMass(Index).IsEmpty() &&
+                       Table.ElementPercent(Index).IsEmpty();
+    const bool Reset = Table.ElementSymbol(Index) == Value("") &&
+                       Table.ElementCount(Index) == Zero && Table.ElementMass(Index) == Zero &&
+                       Table.ElementPercent(Index) == Zero;
+    return Fresh || Reset;
+}
+
+// One entry as the rules give it, found here from the bytes alone.
+struct Entry {
+    std::string Symbol;
+    Value Count;
+};
+
+// GetElements on a fresh table: it stores one entry per entry-starting byte, in order, or
+// refuses with error 9 when they would not fit in 30 slots.
+std::vector<Entry> CheckGetElements(const std::string& Formula) {
+    std::vector<std::size_t> Starts;
+    for (std::size_t At = 0; At < Formula.size(); ++At) {
+        const auto Code = static_cast<unsigned char>(Formula[At]);
+        if (Code >= 65 && UpperCase(Code) == Code)
+            Starts.push_back(At);
+    }
+    BasVarnock Fresh;
+    Value Compound = Formula;
+    int Result = 0;
+    try {
+        Result = GetElements(Fresh, Compound);
+    } catch (const RunTimeError& Error) {
+        Require(Error.Number() == ErrSubscriptOutOfRange && Starts.size() > EntrySlots, [&] {
+            return "GetElements raised " + std::to_string(Error.Number()) + " for " +
+                   std::to_string(Starts.size()) + " entries";
+        });
+        return {};
+    }
+    Require(Starts.size() <= EntrySlots && Result == static_cast<int>(Starts.size()) + 1, [&] {
+        return "GetElements returned " + std::to_string(Result) + " for " +
+               std::to_string(Starts.size()) + " entries";
+    });
+    Require(Compound == Value(Formula + " "), [] { return "the argument lacks its space"; });
+
+    const std::string Text = Formula + " ";
+    std::vector<Entry> Entries;
+    for (int Index = 1; Index <= EntrySlots; ++Index) {
+        if (Index >= Result) {
+            Require(SlotIsClear(Fresh, Index), [&] {
+                return "slot " + std::to_string(Index) + " written past the last entry";
+            });
+            continue;
+        }
+        const std::size_t At = Starts[static_cast<std::size_t>(Index - 1)];
+        const auto Next = static_cast<unsigned char>(Text[At + 1]);
+        const std::size_t Length = Next >= 65 && UpperCase(Next) != Next ? 2 : 1;
+        const Value Symbol = Fresh.ElementSymbol(Index);
+        const Value Count = Fresh.ElementCount(Index);
+        Require(Symbol == Value(Text.substr(At, Length)), [&] {
+            return "entry " + std::to_string(Index) + " has symbol " + Quoted(Symbol.Text());
+        });
+        Require(Count == Value(1) || (Count.IsDouble() && Count.AsDouble() > 1), [&] {
+            return "entry " + std::to_string(Index) + " has count " + Quoted(Count.Text());
+        });
+        Entries.push_back({Symbol.Text(), Count});
+    }
+    return Entries;
+}
+
+void CheckRefused(const RecordingView& View, const std::string& Expected, bool Exact) {
+    Require(View.Report.empty() && View.Mass.empty() && View.MassWrites == 1, [&] {
+        return "refused, yet report " + Quoted(View.Report) + " and mass " + Quoted(View.Mass);
+    });
+    Require(!View.Events.empty() && View.Events.back().IsNotice,
+            [] { return std::string("refused without a notice"); });
+    const std::string& Notice = View.Events.back().Text;
+    Require(Exact ? Notice == Expected : Notice.starts_with(Expected),
+            [&] { return "refused with " + Quoted(Notice) + ", expected " + Quoted(Expected); });
+    if (Exact)
+        Require(View.Events.size() == 1, [] { return std::string("more than the one notice"); });
+}
+
+void CheckReport(const RecordingView& View, const std::vector<Entry>& Entries, char Decimal) {
+    const auto& Weights = ShippedWeights();
+    const std::size_t Expected = Entries.size() + 2;
+    Require(View.Events.size() == Expected, [&] {
+        return std::to_string(View.Events.size()) + " lines and notices for " +
+               std::to_string(Entries.size()) + " entries";
+    });
+    double LineSum = 0, LargestLine = 0;
+    std::vector<std::pair<double, std::string>> Shares;
+    for (std::size_t Index = 0; Index < Entries.size(); ++Index) {
+        const Entry& Item = Entries[Index];
+        const ViewEvent& Event = View.Events[Index];
+        const auto Found = Weights.find(Item.Symbol);
+        if (Found == Weights.end() || Found->second == 0) {
+            Require(
+                Event.IsNotice &&
+                    Event.Text == "Element: " + Item.Symbol + " Doesn't exist in database",
+                [&] { return "missing " + Quoted(Item.Symbol) + " gave " + Quoted(Event.Text); });
+            continue;
+        }
+        // Symbol right-aligned in 2, "*", count, "=", tab, mass, tab, two spaces, share "%  ".
+        const std::string Mass = NumberText(Item.Count.AsDouble() * Found->second, Decimal);
+        const std::string Head = AddSpace(Value(Item.Symbol), 2) + "*" + Item.Count.Text(Decimal) +
+                                 "=\t" + Mass + "\t  ";
+        Require(!Event.IsNotice && Event.Text.starts_with(Head) && Event.Text.ends_with("%  "),
+                [&] { return "entry line " + Quoted(Event.Text) + ", expected " + Quoted(Head); });
+        const double LineMass = ReadNumber(Mass, Decimal, Event.Text);
+        LineSum += LineMass;
+        LargestLine = std::max(LargestLine, LineMass);
+        Shares.emplace_back(LineMass,
+                            Event.Text.substr(Head.size(), Event.Text.size() - Head.size() - 3));
+    }
+
+    const ViewEvent& SeparatorLine = View.Events[Entries.size()];
+    const ViewEvent& TotalLine = View.Events[Entries.size() + 1];
+    Require(!SeparatorLine.IsNotice && SeparatorLine.Text == Separator,
+            [&] { return "separator " + Quoted(SeparatorLine.Text); });
+    const auto Tab = TotalLine.Text.find('\t', 8);
+    Require(!TotalLine.IsNotice && TotalLine.Text.starts_with("Total: \t") &&
+                Tab != std::string::npos && TotalLine.Text.compare(Tab, 3, "\t  ") == 0 &&
+                TotalLine.Text.ends_with("%"),
+            [&] { return "total line " + Quoted(TotalLine.Text); });
+    const std::string TotalText = TotalLine.Text.substr(8, Tab - 8);
+    const std::string PercentSumText =
+        TotalLine.Text.substr(Tab + 3, TotalLine.Text.size() - Tab - 4);
+    Require(View.Mass == TotalText + " g" && View.MassWrites == 1,
+            [&] { return "mass " + Quoted(View.Mass) + " beside total " + Quoted(TotalText); });
+
+    if (Entries.empty()) {
+        Require(TotalText.empty() && PercentSumText.empty(),
+                [&] { return "no entries, yet " + Quoted(TotalLine.Text); });
+        return;
+    }
+    const double Total = ReadNumber(TotalText, Decimal, TotalLine.Text);
+    // Every text carries 15 significant digits; the sum of the rounded line masses may differ
+    // from the rounded sum in the last digits.
+    Require(Close(Total, LineSum, 1e-12), [&] {
+        return "total " + TotalText + " is not the sum of the line masses " +
+               NumberText(LineSum, Decimal);
+    });
+    if (Shares.empty()) {
+        Require(PercentSumText.empty(), [&] { return "shares without lines: " + TotalLine.Text; });
+        return;
+    }
+    const double PercentSum = ReadNumber(PercentSumText, Decimal, TotalLine.Text);
+    Require(Close(PercentSum, 100, 1e-9), [&] { return "shares add up to " + PercentSumText; });
+    for (const auto& Line : Shares) {
+        const double LineMass = Line.first;
+        const std::string& Share = Line.second;
+        // "##.##": the share rounded to hundredths, no integer digit when it is below 1.
+        std::string Digits = Share;
+        if (Digits.size() > 0 && Digits.front() == Decimal)
+            Digits.insert(0, "0");
+        if (Digits.size() > 0 && Digits.back() == Decimal)
+            Digits += "0";
+        const double Shown = ReadNumber(Digits, Decimal, Share);
+        Require(std::fabs(Shown - LineMass / Total * 100) <= 0.005 + 1e-9,
+                [&] { return "share " + Quoted(Share) + " of mass " + NumberText(LineMass, '.'); });
+    }
+}
+
+BasVarnock& ProgramTable() {
+    static BasVarnock Table; // kept from input to input, as the program keeps it
+    return Table;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+    const std::string Formula(reinterpret_cast<const char*>(Data), Size);
+    // Odd lengths use the decimal comma, so both separators see every kind of formula.
+    const char Decimal = Size % 2 ? ',' : '.';
+
+    const std::vector<Entry> Entries = CheckGetElements(Formula);
+    const FormulaCheck Check = CheckFormula(Formula);
+    if (!Check.Readable)
+        Require(Check.Position >= 1 && static_cast<std::size_t>(Check.Position) <= Size &&
+                    Check.Code == static_cast<unsigned char>(Formula[Check.Position - 1]),
+                [&] { return "check names position " + std::to_string(Check.Position); });
+
+    static const ElementTable Elements(VARNOCK_ELEMENTS_DAT);
+    RecordingView View;
+    Calculate(ProgramTable(), Formula, Elements, View, Decimal);
+
+    for (int Index = 1; Index <= EntrySlots; ++Index)
+        Require(SlotIsClear(ProgramTable(), Index), [&] {
+            return "slot " + std::to_string(Index) + " left set by " + Quoted(Formula);
+        });
+
+    if (!Check.Readable) {
+        CheckRefused(View, "Formula: character " + std::to_string(Check.Position) + " ", false);
+        Require(View.Events.size() == 1, [] { return std::string("more than the one notice"); });
+        return 0;
+    }
+    if (Entries.empty() && Check.Entries > 0) {
+        Require(Check.Entries > EntrySlots, [&] {
+            return "check counts " + std::to_string(Check.Entries) +
+                   " entries, GetElements refused";
+        });
+        CheckRefused(View,
+                     "Formula: " + std::to_string(Check.Entries) +
+                         " elements, at most 30 can be calculated",
+                     true);
+        return 0;
+    }
+    Require(Check.Entries == static_cast<int>(Entries.size()), [&] {
+        return "check counts " + std::to_string(Check.Entries) + " entries, GetElements " +
+               std::to_string(Entries.size());
+    });
+    if (View.Mass.empty()) {
+        // Only an overflow may stop a readable formula of the shipped table: a count so large
+        // that count times weight, or the sum, leaves the doubles.
+        CheckRefused(View, "Error number 6 occured", false);
+        double Largest = 0;
+        for (const Entry& Item : Entries)
+            Largest = std::max(Largest, Item.Count.AsDouble());
+        Require(Largest > 1e300, [&] { return "overflow refused " + Quoted(Formula); });
+        return 0;
+    }
+    CheckReport(View, Entries, Decimal);
+    return 0;
+}
