@@ -144,7 +144,8 @@ TEST_F(ShellExecute, LaterCallsKeepTheDirectoryTheFirstOneStored) {
     EXPECT_EQ(Recorded.Calls, 2);
 }
 
-// The real start, with a stand-in opener on PATH that writes down what it got.
+// The real start, with a stand-in opener on PATH that writes down its arguments, each ended by
+// a NUL so that line breaks inside one stay visible, and then its directory.
 TEST(ShellStart, RealOpenerGetsTheArgumentAndDirectoryUnchanged) {
     const fs::path Bin = fs::temp_directory_path() / ("varnock-shell-" + std::to_string(getpid()));
     const fs::path Work = Bin / "work dir";
@@ -152,8 +153,10 @@ TEST(ShellStart, RealOpenerGetsTheArgumentAndDirectoryUnchanged) {
     const fs::path Log = Bin / "log";
     {
         std::ofstream Script(Bin / "xdg-open");
-        Script << "#!/bin/sh\n{ printf '%s\\n' \"$#\" \"$1\"; pwd; } > '" << Log.string()
-               << ".part'\nmv '" << Log.string() << ".part' '" << Log.string() << "'\n";
+        Script << "#!/bin/sh\n"
+                  "{ for Word; do printf '%s' \"$Word\"; printf '\\000'; done; pwd; } > '"
+               << Log.string() << ".part'\nmv '" << Log.string() << ".part' '" << Log.string()
+               << "'\n";
     }
     fs::permissions(Bin / "xdg-open", fs::perms::owner_all);
     const std::string OldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
@@ -164,21 +167,18 @@ TEST(ShellStart, RealOpenerGetsTheArgumentAndDirectoryUnchanged) {
     };
     for (const Case& Row :
          {Case{"-n $(touch pwned) 'x' \"y\"", "./-n $(touch pwned) 'x' \"y\""},
-          Case{"http://tervalin.test/a?b=1&c=2", "http://tervalin.test/a?b=1&c=2"}}) {
+          Case{"http://tervalin.test/a?b=1&c=2;touch pwned",
+               "http://tervalin.test/a?b=1&c=2;touch pwned"},
+          Case{"`touch pwned` a\nb\tc", "`touch pwned` a\nb\tc"}, Case{"--help\n", "./--help\n"}}) {
         fs::remove(Log);
         CShell Shell;
         Shell.SetWorkingDirectory(Work.string());
         EXPECT_GT(Shell.Execute(Row.FileName), 32);
         for (int Wait = 0; Wait < 500 && !fs::exists(Log); ++Wait)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        std::ifstream In(Log);
-        std::string Count, Argument, Directory;
-        std::getline(In, Count);
-        std::getline(In, Argument);
-        std::getline(In, Directory);
-        EXPECT_EQ(Count, "1") << Row.FileName;
-        EXPECT_EQ(Argument, Row.Argument);
-        EXPECT_EQ(fs::path(Directory), Work);
+        std::ifstream In(Log, std::ios::binary);
+        const std::string Written{std::istreambuf_iterator<char>(In), {}};
+        EXPECT_EQ(Written, Row.Argument + '\0' + Work.string() + '\n') << Row.FileName;
     }
     EXPECT_FALSE(fs::exists(Work / "pwned"));
 
