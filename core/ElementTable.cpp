@@ -1,5 +1,7 @@
 #include "core/ElementTable.h"
 
+#include <new>
+
 #include "core/RunTimeError.h"
 #include "core/TextFile.h"
 #include "core/TextRules.h"
@@ -132,7 +134,9 @@ Value ReadValue(FieldReader& Reader) {
 
 ElementTable::ElementTable(std::string Path) : FilePath(std::move(Path)) {}
 
-void ElementTable::ListAll(const std::function<void(const ElementRecord&)>& Receive) const {
+// A field longer than the memory left (a huge file without separators) fails like any other
+// reading error rather than ending the program.
+void ElementTable::ListAll(const std::function<void(const ElementRecord&)>& Receive) const try {
     TextFile File(FilePath);
     FieldReader Reader(File);
     while (!Reader.AtEnd()) {
@@ -142,9 +146,11 @@ void ElementTable::ListAll(const std::function<void(const ElementRecord&)>& Rece
         Record.AtomicWeight = ReadValue(Reader);
         Receive(Record);
     }
+} catch (const std::bad_alloc&) {
+    throw RunTimeError(ErrOutOfMemory);
 }
 
-Value ElementTable::WeightOfSymbol(std::string_view Symbol) const {
+Value ElementTable::WeightOfSymbol(std::string_view Symbol) const try {
     // The symbol's text is compared as it stands: an unquoted field that reads as a number
     // starts with a digit, sign or period, which no entry symbol does.
     TextFile File(FilePath);
@@ -167,6 +173,8 @@ Value ElementTable::WeightOfSymbol(std::string_view Symbol) const {
     // A quoted weight that reads as a number is used as that number; other text is an error.
     const Value Result = FieldValue(Weight, WeightQuoted);
     return Result.IsString() ? Value(Result.AsDouble()) : Result;
+} catch (const std::bad_alloc&) {
+    throw RunTimeError(ErrOutOfMemory);
 }
 
 } // namespace Varnock

@@ -21,6 +21,9 @@ namespace Varnock {
 namespace {
 
 constexpr unsigned long long ChunkSize = 64 * 1024;
+// No sound table has a field anywhere near this long; growing the buffer without bound for a
+// huge file with no separators would take the machine's memory before failing.
+constexpr std::size_t LongestField = 64 * 1024 * 1024;
 
 int OpenErrorNumber(int Code) {
     switch (Code) {
@@ -115,6 +118,8 @@ bool TextFile::ReadMore() {
     }
     if (Filled == Capacity) {
         // One field longer than the buffer: let it grow.
+        if (Capacity > LongestField)
+            throw RunTimeError(ErrOutOfMemory);
         auto Larger = std::make_unique_for_overwrite<char[]>(Capacity * 2);
         std::memcpy(Larger.get(), Buffer.get(), Filled);
         Buffer = std::move(Larger);

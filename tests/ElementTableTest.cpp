@@ -190,6 +190,20 @@ TEST(ElementTableTest, BrokenFilesRaiseNumberedErrorsAndAreClosed) {
     }
 }
 
+// A field of 100 MB (a sparse file of NUL bytes): refused as too long before it takes the
+// machine's memory, while a 1 MB field is still read.
+TEST(ElementTableTest, FieldsBeyondSixtyFourMegabytesAreRefused) {
+    const TempDir Folder;
+    const std::string Long =
+        Folder.Write("long.dat", "\"H\",1,\"" + std::string(1 << 20, '1') + "\"\r\n\"O\",8,16\r\n");
+    EXPECT_DOUBLE_EQ(ElementTable(Long).WeightOfSymbol("O").AsDouble(), 16);
+    const std::string Huge = Folder.Write("huge.dat", "\"O\",8,16\r\n\"H\",1,");
+    ASSERT_EQ(::truncate(Huge.c_str(), 100 << 20), 0);
+    const int Before = OpenDescriptorCount();
+    EXPECT_EQ(ErrorNumberOf([&] { ElementTable(Huge).WeightOfSymbol("O"); }), ErrOutOfMemory);
+    EXPECT_EQ(OpenDescriptorCount(), Before);
+}
+
 TEST(ElementTableTest, ListHandsOverTheRecordsBeforeAFailure) {
     const TempDir Folder;
     const ElementTable Table(Folder.Write("elements.dat", "\"H\",1,1\r\n\"He\",2,4\r\n\"Li\"\r\n"));
