@@ -11,10 +11,12 @@
 namespace Varnock {
 
 // A single-line box that keeps its caret and selection while another control has the focus,
-// so text inserted from elsewhere lands where the user left them.
+// so text inserted from elsewhere lands where the user left them. Whatever reaches it (typed,
+// pasted, dropped or set) stays one line of whole characters: an insertion keeps only its first
+// line of text, and a surrogate pair that the length limit cuts in half is left out whole.
 class FormulaBox : public QLineEdit {
 public:
-    using QLineEdit::QLineEdit;
+    explicit FormulaBox(QWidget* Parent = nullptr);
 
 protected:
     void focusOutEvent(QFocusEvent* Event) override;
