@@ -9,6 +9,11 @@ VarnockTest(WindowTests
     ENVIRONMENT QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8)
 target_compile_definitions(WindowTests PRIVATE VARNOCK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
+VarnockTest(WindowFileFaultTests
+    SOURCES WindowFileFaultTest.cpp
+    LIBRARIES VarnockUi Qt6::Test
+    ENVIRONMENT QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8)
+
 VarnockTest(ShellTests
     SOURCES ShellTest.cpp
     LIBRARIES VarnockShell)
@@ -21,4 +26,16 @@ if(TARGET VarnockXProbe)
         VARNOCK_PROGRAM="$<TARGET_FILE:varnock>"
         VARNOCK_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}")
     add_dependencies(XvfbTests varnock)
+endif()
+
+# Hostile text through the formula box, and a short soak of calculations through the window
+# (scripts/soak runs the long one) that fails when resident memory grows by 1 MiB or more.
+VarnockTest(WindowInputTests
+    SOURCES WindowInputTest.cpp
+    LIBRARIES VarnockUi Qt6::Test
+    ENVIRONMENT QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8)
+if(TARGET WindowSoak)
+    add_test(NAME WindowSoak COMMAND WindowSoak 10000)
+    set_tests_properties(WindowSoak PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 60)
 endif()
