@@ -1,6 +1,8 @@
 #include "core/ElementTable.h"
 
+#include <algorithm>
 #include <new>
+#include <optional>
 
 #include "core/RunTimeError.h"
 #include "core/TextFile.h"
@@ -21,94 +23,116 @@ bool IsSeparator(int Byte) {
 }
 
 // Comma-delimited fields read one after another; a line end is just another separator.
-// Offsets count from the first unread byte of the file.
+// A field is scanned in the bytes read so far; when they end before it does, more of the file
+// is read and the field scanned again from its start.
 class FieldReader {
 public:
-    explicit FieldReader(TextFile& File) : File(File), Bytes(File.Unread()) {}
+    explicit FieldReader(TextFile& File) : File(File) {}
 
     // Only asked before a record begins; blank lines at the end do not count.
+    // Spaces after a comma are the start of a field, even when nothing follows them.
     bool AtEnd() {
-        SkipBlankLines();
-        return ByteAt(0) < 0;
+        if (AtLineStart)
+            SkipBlanks();
+        while (File.Unread().empty() && File.ReadMore()) {
+        }
+        return File.Unread().empty();
     }
 
     // One field as it stands in the file: quotes removed, spaces around an unquoted one
     // dropped. The view stays valid until the next field is read.
     std::string_view ReadField(bool& Quoted) {
-        SkipBlankLines();
-        Take(Find(0, [](int Byte) { return !IsSpace(Byte); }));
-        const int First = ByteAt(0);
-        if (First < 0)
-            throw RunTimeError(ErrInputPastEndOfFile);
-        Quoted = First == '"';
-        std::size_t Begin = 0, End = 0, Next = 0;
-        if (Quoted) {
-            Begin = 1;
-            End = Find(Begin, [](int Byte) { return Byte == '"'; });
-            // Whatever stands between the closing quote and the separator is dropped.
-            Next = ByteAt(End) < 0 ? End : Find(End + 1, IsSeparator);
-        } else {
-            Next = End = Find(0, IsSeparator);
+        while (true) {
+            SkipBlanks();
+            if (const auto Field = ScanField(Quoted))
+                return *Field;
+            File.ReadMore();
         }
-        const int Separator = ByteAt(Next);
-        std::size_t After = Separator < 0 ? Next : Next + 1;
-        if (Separator == '\r' && ByteAt(After) == '\n')
-            ++After;
-        AtLineStart = Separator != ',';
-
-        std::string_view Field = Bytes.substr(Begin, End - Begin);
-        if (!Quoted)
-            while (!Field.empty() && IsSpace(Field.back()))
-                Field.remove_suffix(1);
-        Take(After);
-        return Field;
     }
 
 private:
-    void Take(std::size_t Count) {
-        File.Take(Count);
-        Bytes.remove_prefix(Count);
+    void SkipBlanks() {
+        while (!PassBlanks())
+            File.ReadMore();
     }
 
-    bool ReadMore() {
-        const bool Read = File.ReadMore();
-        Bytes = File.Unread();
-        return Read;
-    }
-
-    // The byte at an offset, reading more of the file as needed; -1 past its end.
-    int ByteAt(std::size_t At) {
-        while (At >= Bytes.size())
-            if (!ReadMore())
-                return -1;
-        return static_cast<unsigned char>(Bytes[At]);
-    }
-
-    // The first offset from At whose byte is a stop, or the end of the file.
-    template <typename Stop> std::size_t Find(std::size_t At, Stop IsStop) {
+    // Takes the spaces before a field and, at the start of a line, lines holding nothing but
+    // spaces. True once a field's first byte or the end of the file is reached; false when
+    // more of the file must be read first.
+    bool PassBlanks() {
+        const std::string_view Bytes = File.Unread();
+        const char* At = Bytes.data();
+        const char* const End = At + Bytes.size();
+        bool Reached = true;
+        const char* Passed = At;
         while (true) {
-            while (At < Bytes.size() && !IsStop(static_cast<unsigned char>(Bytes[At])))
+            while (At != End && IsSpace(*At))
                 ++At;
-            if (At < Bytes.size() || !ReadMore())
-                return At;
+            Passed = At;
+            if (At == End) {
+                Reached = File.Exhausted();
+                break;
+            }
+            if (!AtLineStart || !IsLineEnd(*At))
+                break;
+            const bool Pair = *At == '\r' && At + 1 != End && At[1] == '\n';
+            if (*At == '\r' && At + 1 == End && !File.Exhausted()) {
+                Reached = false; // a CR LF may be cut by the end of what was read
+                break;
+            }
+            At += Pair ? 2 : 1;
         }
+        File.Take(static_cast<std::size_t>(Passed - Bytes.data()));
+        return Reached;
     }
 
-    // At the start of a line, lines holding nothing but spaces are passed over.
-    void SkipBlankLines() {
-        while (AtLineStart) {
-            Take(Find(0, [](int Byte) { return !IsSpace(Byte); }));
-            const int Byte = ByteAt(0);
-            if (!IsLineEnd(Byte))
-                return;
-            Take(1);
-            if (Byte == '\r' && ByteAt(0) == '\n')
-                Take(1);
+    // The field starting at the first unread byte, or nothing when the bytes read so far end
+    // before its separator (and the LF that may follow a CR) does.
+    std::optional<std::string_view> ScanField(bool& Quoted) {
+        const std::string_view Bytes = File.Unread();
+        const char* const Start = Bytes.data();
+        const char* const End = Start + Bytes.size();
+        const bool Last = File.Exhausted();
+        if (Start == End)
+            throw RunTimeError(ErrInputPastEndOfFile);
+        const auto FindSeparator = [End](const char* At) {
+            while (At != End && !IsSeparator(*At))
+                ++At;
+            return At;
+        };
+        Quoted = *Start == '"';
+        const char* Begin = Start;
+        const char* Finish = nullptr;
+        const char* Next = nullptr;
+        if (Quoted) {
+            Begin = Start + 1;
+            Finish = std::find(Begin, End, '"');
+            // Whatever stands between the closing quote and the separator is dropped.
+            Next = Finish == End ? End : FindSeparator(Finish + 1);
+        } else {
+            Next = Finish = FindSeparator(Start);
         }
+        const char* After = Next;
+        if (Next != End) {
+            After = Next + 1;
+            if (*Next == '\r' && After == End && !Last)
+                return std::nullopt;
+            if (*Next == '\r' && After != End && *After == '\n')
+                ++After;
+        } else if (!Last) {
+            return std::nullopt;
+        }
+        AtLineStart = Next == End || *Next != ',';
+
+        std::string_view Field(Begin, static_cast<std::size_t>(Finish - Begin));
+        if (!Quoted)
+            while (!Field.empty() && IsSpace(Field.back()))
+                Field.remove_suffix(1);
+        File.Take(static_cast<std::size_t>(After - Start));
+        return Field;
     }
 
     TextFile& File;
-    std::string_view Bytes; // the file's unread bytes, kept in step with it
     bool AtLineStart = true;
 };
 
@@ -122,6 +146,16 @@ Value FieldValue(std::string_view Text, bool Quoted) {
     if (ReadWholeNumber(Text, Number))
         return Value(Number);
     return Value(std::string(Text));
+}
+
+// Symbols are a byte or two: comparing them here beats a call to the library's memcmp.
+bool SameText(std::string_view One, std::string_view Other) {
+    if (One.size() != Other.size())
+        return false;
+    for (std::size_t At = 0; At < One.size(); ++At)
+        if (One[At] != Other[At])
+            return false;
+    return true;
 }
 
 Value ReadValue(FieldReader& Reader) {
@@ -158,7 +192,7 @@ Value ElementTable::WeightOfSymbol(std::string_view Symbol) const try {
     std::string Weight;
     bool Matched = false, WeightQuoted = false, Quoted = false;
     while (!Reader.AtEnd()) {
-        const bool Match = Reader.ReadField(Quoted) == Symbol;
+        const bool Match = SameText(Reader.ReadField(Quoted), Symbol);
         Reader.ReadField(Quoted);
         const std::string_view WeightText = Reader.ReadField(Quoted);
         if (Match) {

@@ -22,6 +22,8 @@ public:
     void Take(std::size_t Count) { Start += Count; }
     // Reads more of the file after the unread bytes; false at the end of the file.
     bool ReadMore();
+    // Everything the file holds has been read.
+    bool Exhausted() const { return Remaining == 0; }
 
 private:
     int Descriptor = -1;

@@ -174,6 +174,7 @@ TEST(ElementTableTest, BrokenFilesRaiseNumberedErrorsAndAreClosed) {
     const FailureCase Cases[] = {
         {"last record cut short", "\"H\",1,1.008\r\n\"He\",2\r\n", ErrInputPastEndOfFile},
         {"one field only", "\"H\"", ErrInputPastEndOfFile},
+        {"a comma and spaces at the end", "\"H\",1,1,\t ", ErrInputPastEndOfFile},
         {"unterminated quote", "\"H\",1,1.008\r\n\"He,2,4.0026\r\n", ErrInputPastEndOfFile},
         {"NUL bytes after the last record", std::string("\"H\",1,1\r\n\0\0\0", 12),
          ErrInputPastEndOfFile},

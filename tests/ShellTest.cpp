@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "RecordedStart.h"
 #include "core/RunTimeError.h"
 #include "shell/CShell.h"
 #include "shell/ShellSystem.h"
@@ -57,24 +58,9 @@ TEST(Shell, StringPropertiesAreCopies) {
     EXPECT_EQ(Shell.Parameters(), "--x y");
 }
 
-struct Handover {
-    std::string Program;
-    std::string Directory; // "(none)" when the opener keeps the current directory
-    std::vector<std::string> Arguments;
-    int Calls = 0;
-};
-Handover Recorded;
-int Answer = 0;
-
-int RecordStart(const char* Program, const char* Directory, char* const Argv[]) {
-    ++Recorded.Calls;
-    Recorded.Program = Program;
-    Recorded.Directory = Directory ? Directory : "(none)";
-    Recorded.Arguments.clear();
-    for (char* const* Word = Argv; *Word; ++Word)
-        Recorded.Arguments.emplace_back(*Word);
-    return Answer;
-}
+using Testing::Answer;
+using Testing::Recorded;
+using Testing::RecordStart;
 
 class ShellExecute : public ::testing::Test {
 protected:

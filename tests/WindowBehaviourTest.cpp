@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "RecordedStart.h"
 #include "WindowTestSupport.h"
 #include "core/Calculation.h"
 #include "core/ElementList.h"
@@ -246,22 +247,8 @@ TEST_F(WindowBehaviour, InsertionPastFortyCharactersIsRefused) {
     EXPECT_EQ(Formula()->text(), "He" + Full.mid(2) + "H");
 }
 
-struct Handover {
-    std::string Program, Directory;
-    std::vector<std::string> Arguments;
-    int Calls = 0;
-};
-Handover Recorded;
-
-int RecordStart(const char* Program, const char* Directory, char* const Argv[]) {
-    ++Recorded.Calls;
-    Recorded.Program = Program;
-    Recorded.Directory = Directory ? Directory : "(none)";
-    Recorded.Arguments.clear();
-    for (char* const* Word = Argv; *Word; ++Word)
-        Recorded.Arguments.emplace_back(*Word);
-    return 0;
-}
+using Testing::Recorded;
+using Testing::RecordStart;
 
 TEST_F(WindowBehaviour, ClickOnTheAddressOpensItWithASmallFirstLetter) {
     Open(nullptr);
