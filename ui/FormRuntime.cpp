@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFontDatabase>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
@@ -28,13 +27,8 @@ QRect TwipsRect(int Left, int Top, int Width, int Height) {
 
 namespace {
 QFont Face(const QStringList& Families, QFont::StyleHint Hint) {
-    // Only faces that are installed: asking for missing ones costs a font-matching pass each.
-    QStringList Present;
-    for (const QString& Family : Families)
-        if (QFontDatabase::hasFamily(Family))
-            Present.append(Family);
     QFont Font;
-    Font.setFamilies(Present.isEmpty() ? Families : Present);
+    Font.setFamilies(Families);
     Font.setStyleHint(Hint);
     Font.setPointSizeF(8.25);
     Font.setFixedPitch(Hint == QFont::TypeWriter);
