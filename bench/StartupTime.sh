@@ -18,7 +18,7 @@ for Run in 0 1 2 3 4 5 6 7 8 9 10; do
     for Name in varnock varnock-minimal; do
         "$Shot" --settle 300 -- "$Build/ui/$Name" 2>/dev/null >"$Runs/out"
         [ "$Run" -eq 0 ] && continue
-        sed -n 's/^median_shown_ms=//p' "$Runs/out" >>"$Runs/$Name.ms"
+        sed -n 's/^shown_ms=//p' "$Runs/out" >>"$Runs/$Name.ms"
         sed -n 's/^rss_kb=//p' "$Runs/out" >>"$Runs/$Name.kb"
     done
 done

@@ -80,12 +80,9 @@ std::int32_t CShell::Execute(const std::string& FileName) {
     Operation = "Open";
     if (Directory.empty())
         Directory = FileName;
-    // The opener takes just the one thing to open; parameters and window state are read for
-    // the shell call's sake but have nowhere to go.
-    const std::string Params = Parameters();
-    const std::string Folder = ToUtf8(WorkingDirectory());
-    (void)Params;
-    (void)WindowState();
+    // The opener takes just the one thing to open: parameters and window state have nowhere
+    // to go here.
+    const std::string Folder = ToUtf8(Directory);
     if (FileName.empty())
         return FileNotFound;
     std::string Target = ToUtf8(FileName);

@@ -1,12 +1,10 @@
 // Starts a program on an X display, waits for its window, and reports how long that took,
 // the program's resident memory and, on request, a screenshot of the window.
 //
-//   varnock-xshot [--display :N] [--out FILE.png] [--runs N] [--settle MS] -- PROGRAM [ARGS]
+//   varnock-xshot [--display :N] [--out FILE.png] [--settle MS] -- PROGRAM [ARGS]
 //
-// Without --display it runs its own Xvfb. With --runs it starts the program N times (after
-// one start that is not counted) and prints the median.
+// Without --display it runs its own Xvfb.
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -20,7 +18,7 @@ using namespace Varnock;
 
 int main(int Argc, char** Argv) {
     std::string Display, Out;
-    int Runs = 1, SettleMs = 700;
+    int SettleMs = 700;
     std::vector<std::string> Program;
     for (int Index = 1; Index < Argc; ++Index) {
         const std::string Word = Argv[Index];
@@ -37,8 +35,6 @@ int main(int Argc, char** Argv) {
             Display = Next;
         else if (Word == "--out")
             Out = Next;
-        else if (Word == "--runs")
-            Runs = std::max(1, std::stoi(Next));
         else if (Word == "--settle")
             SettleMs = std::stoi(Next);
         else {
@@ -47,8 +43,9 @@ int main(int Argc, char** Argv) {
         }
     }
     if (Program.empty()) {
-        std::fprintf(stderr, "usage: varnock-xshot [--display :N] [--out FILE.png] [--runs N] "
-                             "[--settle MS] -- PROGRAM [ARGS]\n");
+        std::fprintf(stderr,
+                     "usage: varnock-xshot [--display :N] [--out FILE.png] [--settle MS] -- "
+                     "PROGRAM [ARGS]\n");
         return 2;
     }
     std::unique_ptr<XProbe::VirtualServer> Server;
@@ -60,39 +57,25 @@ int main(int Argc, char** Argv) {
         }
         Display = Server->DisplayName();
     }
-    std::vector<double> Times;
-    for (int Run = Runs > 1 ? -1 : 0; Run < Runs; ++Run) {
-        const auto Shown = XProbe::StartAndWait(Display, Program, 20000);
-        if (!Shown.Window) {
-            std::fprintf(stderr, "varnock-xshot: no window shown by %s\n", Program[0].c_str());
+    const auto Shown = XProbe::StartAndWait(Display, Program, 20000);
+    if (!Shown.Window) {
+        std::fprintf(stderr, "varnock-xshot: no window shown by %s\n", Program[0].c_str());
+        XProbe::Stop(Shown.Program);
+        return 1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(SettleMs));
+    std::printf("title=%s\n", XProbe::WindowTitle(Display, Shown.Window).c_str());
+    std::printf("rss_kb=%ld\n", XProbe::ResidentKilobytes(Shown.Program));
+    std::printf("shown_ms=%.1f\n", Shown.ShownMilliseconds);
+    if (!Out.empty()) {
+        const QImage Shot = XProbe::Grab(Display, Shown.Window);
+        if (Shot.isNull() || !Shot.save(QString::fromStdString(Out), "PNG")) {
+            std::fprintf(stderr, "varnock-xshot: could not save %s\n", Out.c_str());
             XProbe::Stop(Shown.Program);
             return 1;
         }
-        const bool Last = Run == Runs - 1;
-        if (Run >= 0)
-            Times.push_back(Shown.ShownMilliseconds);
-        if (Last) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(SettleMs));
-            std::printf("title=%s\n", XProbe::WindowTitle(Display, Shown.Window).c_str());
-            std::printf("rss_kb=%ld\n", XProbe::ResidentKilobytes(Shown.Program));
-            if (!Out.empty()) {
-                const QImage Shot = XProbe::Grab(Display, Shown.Window);
-                if (Shot.isNull() || !Shot.save(QString::fromStdString(Out), "PNG")) {
-                    std::fprintf(stderr, "varnock-xshot: could not save %s\n", Out.c_str());
-                    XProbe::Stop(Shown.Program);
-                    return 1;
-                }
-                std::printf("screenshot=%s\n", Out.c_str());
-            }
-        }
-        XProbe::Stop(Shown.Program);
+        std::printf("screenshot=%s\n", Out.c_str());
     }
-    for (const double Time : Times)
-        std::printf("shown_ms=%.1f\n", Time);
-    std::sort(Times.begin(), Times.end());
-    const std::size_t Middle = Times.size() / 2;
-    const double Median =
-        Times.size() % 2 ? Times[Middle] : (Times[Middle - 1] + Times[Middle]) / 2;
-    std::printf("median_shown_ms=%.1f\n", Median);
+    XProbe::Stop(Shown.Program);
     return 0;
 }
