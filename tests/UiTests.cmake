@@ -39,3 +39,24 @@ if(TARGET WindowSoak)
     set_tests_properties(WindowSoak PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 60)
 endif()
+
+# The desktop files as validators see them, and the .deb installed, run and removed for real.
+if(TARGET VarnockDesktopFiles)
+    find_package(Qt6 6.4 REQUIRED COMPONENTS Svg)
+    VarnockTest(DesktopTests
+        SOURCES DesktopIconTest.cpp
+        LIBRARIES VarnockUi Qt6::Svg
+        ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+    find_program(DESKTOP_FILE_VALIDATE desktop-file-validate REQUIRED)
+    find_program(APPSTREAMCLI appstreamcli REQUIRED)
+    add_test(NAME DesktopEntryIsValid
+        COMMAND ${DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/desktop/test.tervalin.Varnock.desktop)
+    add_test(NAME MetainfoIsValid
+        COMMAND ${APPSTREAMCLI} validate --no-net --pedantic
+                ${PROJECT_SOURCE_DIR}/desktop/test.tervalin.Varnock.metainfo.xml)
+    add_test(NAME PackageInstallsRunsAndUninstalls
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/PackageInstall.sh ${PROJECT_BINARY_DIR}
+                $<TARGET_FILE:varnock-xshot>)
+    set_tests_properties(PackageInstallsRunsAndUninstalls PROPERTIES
+        SKIP_RETURN_CODE 77 RUN_SERIAL ON TIMEOUT 300)
+endif()

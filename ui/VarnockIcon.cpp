@@ -1,7 +1,9 @@
 #include "ui/VarnockIcon.h"
 
 #include <array>
+#include <cmath>
 #include <limits>
+#include <numbers>
 
 #include <QPainter>
 #include <QPixmap>
@@ -9,6 +11,13 @@
 namespace Varnock {
 
 namespace {
+
+// Sector centres in degrees anticlockwise from 3 o'clock: 12, 4 and 8 o'clock.
+constexpr std::array<int, 3> SectorCentres = {90, -30, 210};
+constexpr int SectorAngle = 60;
+// The sectors' radius against the disc's.
+constexpr double SectorScale = 15.0 / 16.0;
+const QColor Yellow(255, 255, 0);
 
 // The standard 16-colour palette, in the order of its indexes.
 constexpr std::array<QRgb, 16> StandardPalette = {
@@ -90,25 +99,61 @@ QImage VarnockIconImage(int Size) {
     QImage Image(Size, Size, QImage::Format_ARGB32);
     Image.fill(Qt::transparent);
     QPainter Painter(&Image);
-    Painter.setRenderHint(QPainter::Antialiasing, false);
-    const QRect Disc(0, 0, Size - 1, Size - 1);
-    Painter.setPen(Qt::black);
+    // Qt counts angles anticlockwise from 3 o'clock in sixteenths of a degree.
+    if (Size <= 32) {
+        Painter.setRenderHint(QPainter::Antialiasing, false);
+        const QRect Disc(0, 0, Size - 1, Size - 1);
+        Painter.setPen(Qt::black);
+        Painter.setBrush(Qt::black);
+        Painter.drawEllipse(Disc);
+        Painter.setPen(Size <= 16 ? QColor(128, 128, 0) : Yellow);
+        Painter.setBrush(Yellow);
+        for (const int Centre : SectorCentres)
+            Painter.drawPie(Disc.adjusted(1, 1, -1, -1), (Centre - SectorAngle / 2) * 16,
+                            SectorAngle * 16);
+        return Image;
+    }
+    Painter.setRenderHint(QPainter::Antialiasing, true);
+    Painter.setPen(Qt::NoPen);
+    const QRectF Disc(0, 0, Size, Size);
     Painter.setBrush(Qt::black);
     Painter.drawEllipse(Disc);
-    // Qt counts angles anticlockwise from 3 o'clock in sixteenths of a degree.
-    const QColor Edge = Size <= 16 ? QColor(128, 128, 0) : QColor(255, 255, 0);
-    Painter.setPen(Edge);
-    Painter.setBrush(QColor(255, 255, 0));
-    for (const int Centre : {90, -30, 210})
-        Painter.drawPie(Disc.adjusted(1, 1, -1, -1), (Centre - 30) * 16, 60 * 16);
+    const double Inset = Size * (1 - SectorScale) / 2;
+    Painter.setBrush(Yellow);
+    for (const int Centre : SectorCentres)
+        Painter.drawPie(Disc.adjusted(Inset, Inset, -Inset, -Inset),
+                        (Centre - SectorAngle / 2) * 16, SectorAngle * 16);
     return Image;
 }
 
 QIcon VarnockIcon() {
     QIcon Icon;
-    for (const int Size : {32, 16})
+    // The larger images serve title bars and task switchers on high-density screens.
+    for (const int Size : {16, 32, 48, 64})
         Icon.addPixmap(QPixmap::fromImage(VarnockIconImage(Size)));
     return Icon;
+}
+
+QByteArray VarnockIconSvg() {
+    constexpr double Half = 128;
+    constexpr double Radius = Half * SectorScale;
+    const auto Number = [](double Value) { return QByteArray::number(Value, 'f', 3); };
+    const auto Point = [&](int Degrees) {
+        const double Angle = Degrees * std::numbers::pi / 180;
+        return Number(Half + Radius * std::cos(Angle)) + "," +
+               Number(Half - Radius * std::sin(Angle));
+    };
+    QByteArray Svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
+                     "viewBox=\"0 0 256 256\">\n"
+                     "  <circle cx=\"128\" cy=\"128\" r=\"128\" fill=\"#000000\"/>\n";
+    // Each sector runs anticlockwise on the screen, which is SVG's sweep flag 0.
+    for (const int Centre : SectorCentres)
+        Svg += "  <path fill=\"#ffff00\" d=\"M128,128 L" + Point(Centre - SectorAngle / 2) + " A" +
+               Number(Radius) + "," + Number(Radius) + " 0 0,0 " + Point(Centre + SectorAngle / 2) +
+               " Z\"/>\n";
+    Svg += "</svg>\n";
+    return Svg;
 }
 
 QByteArray VarnockIcoFile() {

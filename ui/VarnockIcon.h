@@ -7,10 +7,13 @@
 namespace Varnock {
 
 // The program's icon: a black disc with three yellow 60-degree sectors centred at 12, 4 and
-// 8 o'clock, on a transparent ground. Size is 32 or 16; the small one shades the sector edges
-// in dark yellow.
+// 8 o'clock, on a transparent ground. Up to 32 pixels it is drawn pixel-exact without smoothing
+// (16 shades the sector edges in dark yellow); larger sizes are drawn smoothly.
 QImage VarnockIconImage(int Size);
 QIcon VarnockIcon();
+
+// The same drawing as an SVG document, for the desktop's scalable icon.
+QByteArray VarnockIconSvg();
 
 // Both images as a Windows .ico file: 16 colours of the standard palette, 4 bits per pixel,
 // with a transparency mask.

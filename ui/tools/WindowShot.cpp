@@ -1,9 +1,10 @@
 // Starts a program on an X display, waits for its window, and reports how long that took,
 // the program's resident memory and, on request, a screenshot of the window.
 //
-//   varnock-xshot [--display :N] [--out FILE.png] [--settle MS] -- PROGRAM [ARGS]
+//   varnock-xshot [--display :N] [--out FILE.png] [--settle MS] [--close] -- PROGRAM [ARGS]
 //
-// Without --display it runs its own Xvfb.
+// Without --display it runs its own Xvfb. With --close the window is closed as by its close
+// button and the program's exit status printed; otherwise the program is stopped.
 
 #include <chrono>
 #include <cstdio>
@@ -19,12 +20,17 @@ using namespace Varnock;
 int main(int Argc, char** Argv) {
     std::string Display, Out;
     int SettleMs = 700;
+    bool CloseWindow = false;
     std::vector<std::string> Program;
     for (int Index = 1; Index < Argc; ++Index) {
         const std::string Word = Argv[Index];
         if (Word == "--") {
             Program.assign(Argv + Index + 1, Argv + Argc);
             break;
+        }
+        if (Word == "--close") {
+            CloseWindow = true;
+            continue;
         }
         if (Index + 1 >= Argc) {
             std::fprintf(stderr, "varnock-xshot: %s needs a value\n", Word.c_str());
@@ -44,8 +50,8 @@ int main(int Argc, char** Argv) {
     }
     if (Program.empty()) {
         std::fprintf(stderr,
-                     "usage: varnock-xshot [--display :N] [--out FILE.png] [--settle MS] -- "
-                     "PROGRAM [ARGS]\n");
+                     "usage: varnock-xshot [--display :N] [--out FILE.png] [--settle MS] [--close] "
+                     "-- PROGRAM [ARGS]\n");
         return 2;
     }
     std::unique_ptr<XProbe::VirtualServer> Server;
@@ -76,6 +82,9 @@ int main(int Argc, char** Argv) {
         }
         std::printf("screenshot=%s\n", Out.c_str());
     }
-    XProbe::Stop(Shown.Program);
+    if (CloseWindow)
+        std::printf("closed_exit=%d\n", XProbe::Close(Display, Shown.Window, Shown.Program, 5000));
+    else
+        XProbe::Stop(Shown.Program);
     return 0;
 }

@@ -240,4 +240,32 @@ void Stop(pid_t Program) {
     waitpid(Program, &ExitStatus, 0);
 }
 
+int Close(const std::string& Display, unsigned long Target, pid_t Program, int TimeoutMs) {
+    if (::Display* Connection = XOpenDisplay(Display.c_str())) {
+        XSetErrorHandler(ErrorsIgnored);
+        XEvent Event{};
+        Event.xclient.type = ClientMessage;
+        Event.xclient.window = Target;
+        Event.xclient.message_type = XInternAtom(Connection, "WM_PROTOCOLS", False);
+        Event.xclient.format = 32;
+        Event.xclient.data.l[0] =
+            static_cast<long>(XInternAtom(Connection, "WM_DELETE_WINDOW", False));
+        Event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(Connection, Target, False, NoEventMask, &Event);
+        XCloseDisplay(Connection);
+    }
+    const auto Deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs);
+    int ExitStatus = 0;
+    while (Clock::now() < Deadline) {
+        const pid_t Done = waitpid(Program, &ExitStatus, WNOHANG);
+        if (Done == Program)
+            return WIFEXITED(ExitStatus) ? WEXITSTATUS(ExitStatus) : -1;
+        if (Done < 0 && errno != EINTR)
+            return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    Stop(Program);
+    return -1;
+}
+
 } // namespace Varnock::XProbe

@@ -51,4 +51,8 @@ long ResidentKilobytes(pid_t Process);
 // Asks the program to end and collects it.
 void Stop(pid_t Program);
 
+// Closes the window as a window manager's close button does (WM_DELETE_WINDOW) and waits up
+// to TimeoutMs for the program to end: its exit status, or -1 when it had to be stopped.
+int Close(const std::string& Display, unsigned long Window, pid_t Program, int TimeoutMs);
+
 } // namespace Varnock::XProbe
