@@ -5,9 +5,21 @@ find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets Test)
 
 VarnockTest(WindowTests
     SOURCES WindowLayoutTest.cpp WindowBehaviourTest.cpp WindowBorderTest.cpp
+            WindowAccessibilityTest.cpp
     LIBRARIES VarnockUi Qt6::Test
     ENVIRONMENT QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8)
 target_compile_definitions(WindowTests PRIVATE VARNOCK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+
+# The window in device pixels on screens of 1, 1.5 and 2 device pixels to a pixel: one program,
+# run once per scale factor.
+VarnockTest(WindowScalingTests
+    SOURCES WindowScalingTest.cpp
+    LIBRARIES VarnockUi Qt6::Test
+    ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+foreach(Factor 1.5 2)
+    gtest_discover_tests(WindowScalingTests DISCOVERY_MODE PRE_TEST TEST_SUFFIX "@${Factor}"
+        PROPERTIES ENVIRONMENT QT_SCALE_FACTOR=${Factor})
+endforeach()
 
 VarnockTest(WindowFileFaultTests
     SOURCES WindowFileFaultTest.cpp
@@ -20,7 +32,7 @@ VarnockTest(ShellTests
 
 if(TARGET VarnockXProbe)
     VarnockTest(XvfbTests
-        SOURCES XvfbWindowTest.cpp
+        SOURCES XvfbWindowTest.cpp XvfbScalingTest.cpp
         LIBRARIES VarnockXProbe)
     target_compile_definitions(XvfbTests PRIVATE
         VARNOCK_PROGRAM="$<TARGET_FILE:varnock>"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QAccessibleWidget>
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QValidator>
@@ -75,6 +76,30 @@ private:
     mutable QString Previous;
 };
 
+// Qt would present the label as static text, which a screen reader offers no way to follow.
+class ClickLabelAccessible : public QAccessibleWidget {
+public:
+    explicit ClickLabelAccessible(ClickLabel* Label)
+        : QAccessibleWidget(Label, QAccessible::Link) {}
+
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& Action) override {
+        if (Action != pressAction())
+            QAccessibleWidget::doAction(Action);
+        else if (const auto& Click = static_cast<ClickLabel*>(widget())->OnClick)
+            Click();
+    }
+};
+
+QAccessibleInterface* ClickLabelInterface(const QString&, QObject* Object) {
+    // The label class has no meta-object of its own, so Qt asks by its base's name.
+    if (auto* Label = dynamic_cast<ClickLabel*>(Object))
+        return new ClickLabelAccessible(Label);
+    return nullptr;
+}
+
 } // namespace
 
 FormulaBox::FormulaBox(QWidget* Parent) : QLineEdit(Parent) {
@@ -93,6 +118,11 @@ void FormulaBox::focusOutEvent(QFocusEvent* Event) {
         else
             setSelection(Start, Length);
     }
+}
+
+ClickLabel::ClickLabel(QWidget* Parent) : QLabel(Parent) {
+    static const bool Installed = (QAccessible::installFactory(ClickLabelInterface), true);
+    static_cast<void>(Installed);
 }
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* Event) {

@@ -22,10 +22,11 @@ protected:
     void focusOutEvent(QFocusEvent* Event) override;
 };
 
-// A label that reports a click of the left mouse button.
+// A label that reports a click of the left mouse button. Screen readers see it as a link whose
+// press action does what the click does.
 class ClickLabel : public QLabel {
 public:
-    using QLabel::QLabel;
+    explicit ClickLabel(QWidget* Parent = nullptr);
     std::function<void()> OnClick;
 
 protected:

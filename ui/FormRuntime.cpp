@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPen>
+#include <QTransform>
 
 #include "core/CodePage.h"
 
@@ -57,13 +58,26 @@ void LineSurface::LineFromCurrent(double ToX, double ToY, std::uint32_t Colour) 
 void LineSurface::DrawSegment(QPointF From, QPointF To, std::uint32_t Colour) {
     if (!ActivePainter)
         return;
+    // Twips go straight to device pixels at the surface's own density (15 twips to a pixel at
+    // 96 dpi, 10 at 144 dpi), rounded as at 96 dpi. Rounding device-independent pixels first
+    // and scaling after would land a line on half pixels, or a whole pixel too far from the
+    // control it frames, on a screen of 1.5 or 2 device pixels to a pixel.
+    const QTransform ToDevice = ActivePainter->deviceTransform();
+    const auto DevicePoint = [&](QPointF Twips) {
+        const QPointF Device = ToDevice.map(Twips / TwipsPerPixel);
+        return QPoint(static_cast<int>(std::lround(Device.x())),
+                      static_cast<int>(std::lround(Device.y())));
+    };
+    const QPoint Start = DevicePoint(From);
+    const QPoint End = DevicePoint(To);
     // Width 0 is Qt's cosmetic pen: one device pixel whatever the scaling.
     QPen Pen(QColor(Colour & 0xFF, Colour >> 8 & 0xFF, Colour >> 16 & 0xFF), 0);
     ActivePainter->save();
+    // Drawing in device pixels: undo the scaling the painter applies on top of its transform.
+    ActivePainter->setWorldTransform(ToDevice.inverted() * ActivePainter->worldTransform());
     ActivePainter->setRenderHint(QPainter::Antialiasing, false);
     ActivePainter->setPen(Pen);
-    ActivePainter->drawLine(QPoint(TwipsToPixels(From.x()), TwipsToPixels(From.y())),
-                            QPoint(TwipsToPixels(To.x()), TwipsToPixels(To.y())));
+    ActivePainter->drawLine(Start, End);
     ActivePainter->restore();
 }
 

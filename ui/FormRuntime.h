@@ -37,7 +37,10 @@ QFont WindowFont();
 QFont FixedFont();
 
 // A window that can be drawn on in twips. Lines are solid, one device pixel wide, painted
-// over what is there; drawing happens only while the window paints.
+// over what is there; drawing happens only while the window paints. Twips map straight to
+// whole device pixels at the screen's density, so at 1, 1.5 or 2 device pixels to a pixel a
+// line 10 twips before a control's left or top edge, or on its right or bottom edge, lies on
+// the device pixel next to the control.
 class LineSurface {
 public:
     virtual ~LineSurface() = default;

@@ -1,5 +1,7 @@
 #include "ui/FrmVarnock.h"
 
+#include <utility>
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -95,6 +97,8 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
     Label2->setText(QStringLiteral("Enter &Formula"));
     Label2->setBuddy(TxtFormula);
     Label3->setText(QStringLiteral("Formula Mass:"));
+    // No access key, but screen readers take the box's caption from its buddy.
+    Label3->setBuddy(TxtFormulaMass);
     Label4->setText(HomePageAddress());
     Label4->setCursor(Qt::PointingHandCursor);
     QPalette Blue = Label4->palette();
@@ -135,6 +139,23 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
     connect(CmdCalculate, &QPushButton::clicked, this, [this] { CmdCalculateClick(); });
 
     TxtFormula->setMaxLength(FormulaLimit);
+
+    // What a screen reader announces for each control.
+    const std::pair<QWidget*, const char*> Names[] = {
+        {Label1, "Elements:"},
+        {Label2, "Enter Formula"},
+        {Label3, "Formula Mass:"},
+        {TxtTitle, "Report Heading"},
+        {TxtFormulaMass, "Formula Mass"},
+        {TxtAnswer, "Report"},
+        {LstElements, "Elements"},
+        {CmdCalculate, "Calculate"},
+        {TxtFormula, "Enter Formula"},
+    };
+    for (const auto& [Control, Name] : Names)
+        Control->setAccessibleName(QString::fromLatin1(Name));
+    Label4->setAccessibleName(HomePageAddress());
+    Label4->setAccessibleDescription(QStringLiteral("Opens this web page in the browser"));
 
     setTabOrder(TxtFormula, TxtAnswer);
     setTabOrder(TxtAnswer, LstElements);
