@@ -6,7 +6,8 @@
 namespace Varnock {
 
 // The core works on bytes of a single-byte code page: the system's ANSI code page on Windows,
-// Windows-1252 elsewhere.
+// Windows-1252 elsewhere. These are among the system services (core/SystemServices.h) and are
+// defined with them, in the file CMake picks for the system.
 
 // Uppercase mapping of one code of the code page.
 unsigned char UpperCase(unsigned char Code);

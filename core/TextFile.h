@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/SystemServices.h"
+
 namespace Varnock {
 
 // A text file opened for sequential reading. Opening refuses anything but a regular file (a
@@ -26,7 +28,7 @@ public:
     bool Exhausted() const { return Remaining == 0; }
 
 private:
-    int Descriptor = -1;
+    SystemServices::FileHandle File = -1;
     std::unique_ptr<char[]> Buffer;
     std::size_t Capacity = 0;
     std::size_t Start = 0;

@@ -2,99 +2,15 @@
 
 #include "core/RunTimeError.h"
 
-#ifdef _WIN32
-#include <shellapi.h>
-#include <windows.h>
-#else
-#include <cerrno>
-#include <sys/stat.h>
-
-#include "core/CodePage.h"
-#include "shell/ShellSystem.h"
-#endif
-
 namespace Varnock {
+
+// Execute is the one part that differs by system: CShellWindows.cpp hands the file to the
+// Windows shell, CShellPosix.cpp to the desktop's opener.
 
 void CShell::SetWindowState(std::int32_t NewValue) {
     if (NewValue < INT16_MIN || NewValue > INT16_MAX)
         throw RunTimeError(ErrOverflow);
     State = static_cast<std::int16_t>(NewValue);
 }
-
-#ifdef _WIN32
-
-std::int32_t CShell::Execute(const std::string& FileName) {
-    Operation = "Open";
-    if (Directory.empty())
-        Directory = FileName;
-    const std::string Params = Parameters();
-    const std::string Folder = WorkingDirectory();
-    const auto Result = ShellExecuteA(nullptr, Operation.c_str(), FileName.c_str(), Params.c_str(),
-                                      Folder.c_str(), WindowState());
-    return static_cast<std::int32_t>(reinterpret_cast<INT_PTR>(Result));
-}
-
-#else
-
-namespace {
-
-// The shell's own numbers, so callers read results the same way everywhere.
-constexpr std::int32_t Started = 42;
-constexpr std::int32_t OutOfResources = 0;
-constexpr std::int32_t FileNotFound = 2;
-constexpr std::int32_t AccessDenied = 5;
-constexpr std::int32_t OutOfMemory = 8;
-constexpr std::int32_t BadFormat = 11;
-constexpr std::int32_t NoAssociation = 31;
-
-#ifdef __APPLE__
-constexpr const char* Opener = "open";
-#else
-constexpr const char* Opener = "xdg-open";
-#endif
-
-std::int32_t ShellNumber(int Failure) {
-    switch (Failure) {
-    case ENOENT:
-        return NoAssociation; // no opener installed
-    case EACCES:
-    case EPERM:
-        return AccessDenied;
-    case ENOMEM:
-        return OutOfMemory;
-    case ENOEXEC:
-        return BadFormat;
-    default:
-        return OutOfResources;
-    }
-}
-
-bool IsDirectory(const std::string& Path) {
-    struct stat Status {};
-    return stat(Path.c_str(), &Status) == 0 && S_ISDIR(Status.st_mode);
-}
-
-} // namespace
-
-std::int32_t CShell::Execute(const std::string& FileName) {
-    Operation = "Open";
-    if (Directory.empty())
-        Directory = FileName;
-    // The opener takes just the one thing to open: parameters and window state have nowhere
-    // to go here.
-    const std::string Folder = ToUtf8(Directory);
-    if (FileName.empty())
-        return FileNotFound;
-    std::string Target = ToUtf8(FileName);
-    // The opener would take a leading "-" for an option; a path of its own keeps it a name.
-    if (Target.front() == '-')
-        Target.insert(0, "./");
-    char* Argv[] = {const_cast<char*>(Opener), Target.data(), nullptr};
-    const int Failure =
-        ShellSystem::Start()(Opener, IsDirectory(Folder) ? Folder.c_str() : nullptr, Argv);
-    return Failure ? ShellNumber(Failure) : Started;
-}
-
-#endif
 
 } // namespace Varnock

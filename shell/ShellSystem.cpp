@@ -1,6 +1,5 @@
 #include "shell/ShellSystem.h"
 
-#ifndef _WIN32
 #include <cerrno>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -8,7 +7,6 @@
 #include <unistd.h>
 
 extern char** environ;
-#endif
 
 namespace Varnock::ShellSystem {
 
@@ -17,12 +15,6 @@ StartFunction Current = StartDetached;
 }
 
 int StartDetached(const char* Program, const char* Directory, char* const Argv[]) {
-#ifdef _WIN32
-    (void)Program;
-    (void)Directory;
-    (void)Argv;
-    return 38; // ENOSYS: Windows goes through the shell library instead
-#else
     posix_spawn_file_actions_t Actions;
     if (const int Failure = posix_spawn_file_actions_init(&Actions))
         return Failure;
@@ -42,7 +34,6 @@ int StartDetached(const char* Program, const char* Directory, char* const Argv[]
         }
     }).detach();
     return 0;
-#endif
 }
 
 StartFunction Start() {

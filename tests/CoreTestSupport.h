@@ -10,7 +10,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include "core/Calculation.h"
 #include "core/EntryTable.h"
@@ -55,15 +54,22 @@ public:
     std::vector<ViewEvent> Events;
 };
 
+// What the tests need from the system, one file per system (TestSystemPosix.cpp,
+// TestSystemWindows.cpp).
+
+// Makes a fresh, uniquely named folder under the system's temporary folder.
+std::filesystem::path MakeTempFolder();
+// Files and handles the process has open: a file left open by the code under test shows as
+// one more.
+int OpenDescriptorCount();
+// Division by zero and invalid operations on doubles trap while On, so that a hidden one fails;
+// false when the system refused.
+bool TrapFloatingPointFaults(bool On);
+
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
 public:
-    TempDir() {
-        std::string Pattern = (std::filesystem::temp_directory_path() / "VarnockTest.XXXXXX");
-        if (::mkdtemp(Pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        Folder = Pattern;
-    }
+    TempDir() : Folder(MakeTempFolder()) {}
     ~TempDir() {
         std::error_code Ignored;
         std::filesystem::remove_all(Folder, Ignored);
@@ -86,14 +92,6 @@ public:
 private:
     std::filesystem::path Folder;
 };
-
-// Entries of /proc/self/fd: a file left open by the code under test shows as one more.
-inline int OpenDescriptorCount() {
-    int Count = 0;
-    for ([[maybe_unused]] const auto& Entry : std::filesystem::directory_iterator("/proc/self/fd"))
-        ++Count;
-    return Count;
-}
 
 // The error number Action raises, or 0 when it raises none.
 template <typename Action> int ErrorNumberOf(Action&& Run) {

@@ -1,5 +1,4 @@
-# Tests of the window and the shell launcher. Included from tests/CMakeLists.txt when the
-# window is built.
+# Tests of the window. Included from tests/CMakeLists.txt when the window is built.
 
 find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets Test)
 
@@ -25,10 +24,6 @@ VarnockTest(WindowFileFaultTests
     SOURCES WindowFileFaultTest.cpp
     LIBRARIES VarnockUi Qt6::Test
     ENVIRONMENT QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8)
-
-VarnockTest(ShellTests
-    SOURCES ShellTest.cpp
-    LIBRARIES VarnockShell)
 
 if(TARGET VarnockXProbe)
     VarnockTest(XvfbTests

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPen>
@@ -92,13 +91,6 @@ QString ToQt(std::string_view Bytes) {
 
 std::string ToCore(const QString& Text) {
     return FromUtf8(Text.toStdString());
-}
-
-char DecimalSeparator() {
-    const std::string Separator = ToCore(QLocale::system().decimalPoint());
-    if (Separator.size() != 1 || Separator[0] == '?')
-        return '.';
-    return Separator[0];
 }
 
 QString ProgramFolder() {

@@ -70,9 +70,6 @@ void ShowMessage(QWidget* Owner, const QString& Text);
 QString ToQt(std::string_view Bytes);
 std::string ToCore(const QString& Text);
 
-// The decimal separator of the user's locale; a period when the code page lacks it.
-char DecimalSeparator();
-
 // The folder that holds the program file, symbolic links resolved.
 QString ProgramFolder();
 // Makes Folder the current directory; false when that fails.

@@ -15,6 +15,7 @@
 #include "core/EntryTable.h"
 #include "core/FormulaParser.h"
 #include "core/RunTimeError.h"
+#include "core/SystemServices.h"
 #include "core/TextRules.h"
 #include "shell/CShell.h"
 #include "ui/Bas3dEffects.h"
@@ -179,7 +180,7 @@ void FrmVarnock::Load(const QString& ProgramFolder) {
     try {
         if (!SetCurrentFolder(ProgramFolder))
             throw RunTimeError(ErrPathNotFound);
-        const char Separator = DecimalSeparator();
+        const char Separator = SystemServices::DecimalSeparator();
         ElementTable().ListAll([&](const ElementRecord& Record) {
             LstElements->addItem(ToQt(ElementListEntry(Record, Separator)));
         });
@@ -223,7 +224,7 @@ bool FrmVarnock::eventFilter(QObject* Watched, QEvent* Event) {
 void FrmVarnock::CmdCalculateClick() {
     try {
         Calculate(ProgramEntryTable(), ToCore(TxtFormula->text()), ElementTable(), *this,
-                  DecimalSeparator());
+                  SystemServices::DecimalSeparator());
     } catch (const RunTimeError& Failure) {
         // A failure escaping an event handler would end the program.
         ShowMessage(this, QStringLiteral("Error number %1 occured").arg(Failure.Number()));

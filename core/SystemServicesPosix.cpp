@@ -1,47 +1,20 @@
-#include "core/CodePage.h"
+#include "core/SystemServices.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/RunTimeError.h"
+
+// Windows-1252 stands in for the ANSI code page Windows would give.
 
 namespace Varnock {
-
-#ifdef _WIN32
-
-unsigned char UpperCase(unsigned char Code) {
-    char Character = static_cast<char>(Code);
-    CharUpperBuffA(&Character, 1);
-    return static_cast<unsigned char>(Character);
-}
-
-namespace {
-std::string Convert(std::string_view Text, UINT From, UINT To) {
-    if (Text.empty())
-        return {};
-    const int Wide =
-        MultiByteToWideChar(From, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0);
-    std::wstring Buffer(static_cast<std::size_t>(Wide), L'\0');
-    MultiByteToWideChar(From, 0, Text.data(), static_cast<int>(Text.size()), Buffer.data(), Wide);
-    const int Narrow = WideCharToMultiByte(To, 0, Buffer.data(), Wide, nullptr, 0,
-                                           To == CP_UTF8 ? nullptr : "?", nullptr);
-    std::string Result(static_cast<std::size_t>(Narrow), '\0');
-    WideCharToMultiByte(To, 0, Buffer.data(), Wide, Result.data(), Narrow,
-                        To == CP_UTF8 ? nullptr : "?", nullptr);
-    return Result;
-}
-} // namespace
-
-std::string FromUtf8(std::string_view Utf8) {
-    return Convert(Utf8, CP_UTF8, CP_ACP);
-}
-std::string ToUtf8(std::string_view Bytes) {
-    return Convert(Bytes, CP_ACP, CP_UTF8);
-}
-
-#else
 
 namespace {
 
@@ -134,6 +107,69 @@ std::string ToUtf8(std::string_view Bytes) {
     return Out;
 }
 
-#endif
+namespace SystemServices {
+
+char DecimalSeparator() {
+    const locale_t Numeric = ::newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
+    if (Numeric == static_cast<locale_t>(0))
+        return '.';
+    // The separator comes in the locale's own encoding; a UTF-8 one is brought to the code
+    // page, where a separator the page lacks becomes '?'.
+    const std::string Separator = FromUtf8(::nl_langinfo_l(RADIXCHAR, Numeric));
+    ::freelocale(Numeric);
+    if (Separator.size() != 1 || Separator[0] == '?')
+        return '.';
+    return Separator[0];
+}
+
+namespace {
+
+int OpenErrorNumber(int Code) {
+    switch (Code) {
+    case ENOENT:
+    case ENOTDIR:
+        return ErrFileNotFound;
+    case EACCES:
+    case EPERM:
+        return ErrPermissionDenied;
+    case EMFILE:
+    case ENFILE:
+        return ErrTooManyFiles;
+    case ENOMEM:
+        return ErrOutOfMemory;
+    default:
+        return ErrPathFileAccess;
+    }
+}
+
+} // namespace
+
+FileHandle OpenForReading(const std::string& Path, unsigned long long& Size) {
+    // Non-blocking, so that opening a FIFO returns at once; it is then refused below.
+    const int Descriptor = ::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (Descriptor < 0)
+        throw RunTimeError(OpenErrorNumber(errno));
+    struct stat Status;
+    if (::fstat(Descriptor, &Status) != 0 || !S_ISREG(Status.st_mode)) {
+        ::close(Descriptor);
+        throw RunTimeError(ErrPathFileAccess);
+    }
+    Size = static_cast<unsigned long long>(Status.st_size);
+    return Descriptor;
+}
+
+long ReadSome(FileHandle File, char* Into, std::size_t Size) {
+    long Count;
+    do
+        Count = ::read(static_cast<int>(File), Into, Size);
+    while (Count < 0 && errno == EINTR);
+    return Count;
+}
+
+void CloseFile(FileHandle File) {
+    ::close(static_cast<int>(File));
+}
+
+} // namespace SystemServices
 
 } // namespace Varnock

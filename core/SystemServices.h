@@ -1,0 +1,32 @@
+#pragma once
+
+// What the core takes from the operating system, in one place: the single-byte code page and
+// its uppercase mapping (declared in CodePage.h), the user's decimal separator, and reading a
+// file. CMake picks one implementation per system: SystemServicesWindows.cpp or
+// SystemServicesPosix.cpp.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/CodePage.h"
+
+namespace Varnock::SystemServices {
+
+// The decimal separator of the user's locale; a period when the code page lacks it or it is
+// longer than one character.
+char DecimalSeparator();
+
+// An open file: a descriptor or a handle, whichever the system gives.
+using FileHandle = std::intptr_t;
+
+// Opens Path for reading and tells its size in bytes. Only a regular file is taken: a folder,
+// a FIFO, a pipe or a device raises error 75, and opening never waits. Other failures raise
+// their numbered run-time error (53 not found, 70 permission denied, 67 too many files open,
+// 7 out of memory).
+FileHandle OpenForReading(const std::string& Path, unsigned long long& Size);
+// Reads at most Size bytes: the count read, 0 at the end of the file, negative on a failure.
+long ReadSome(FileHandle File, char* Into, std::size_t Size);
+void CloseFile(FileHandle File);
+
+} // namespace Varnock::SystemServices
