@@ -15,15 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include "ScaledWindow.h"
 #include "WindowTestSupport.h"
 
 namespace Varnock {
 namespace {
 
 using namespace Testing;
-
-constexpr QRgb Grey = qRgb(127, 127, 127);
-constexpr QRgb White = qRgb(255, 255, 255);
 
 // The controls in the order they are made (later ones lie over earlier ones), with their
 // places in device-independent pixels.
@@ -38,16 +36,6 @@ const Placed Controls[] = {
     {"TxtAnswer", {2, 80, 305, 95}},     {"LstElements", {2, 18, 127, 46}},
     {"CmdCalculate", {250, 16, 59, 21}}, {"TxtFormula", {134, 16, 113, 19}},
 };
-
-// Qt puts an edge at device-independent position P on device pixel boundary round(P * factor).
-int Device(double Position, double Factor) {
-    return qRound(Position * Factor);
-}
-QRect DeviceRect(QRect Pixels, double Factor) {
-    return QRect(QPoint(Device(Pixels.left(), Factor), Device(Pixels.top(), Factor)),
-                 QPoint(Device(Pixels.left() + Pixels.width(), Factor) - 1,
-                        Device(Pixels.top() + Pixels.height(), Factor) - 1));
-}
 
 // Paints each watched control, and everything inside it, in one flat colour of its own.
 class FlatColours : public QObject {
@@ -178,31 +166,8 @@ TEST_F(WindowScaling, InsetFrameIsOneDevicePixelWideJustOutsideTheMassBox) {
             if (Image.pixel(X, Y) == BoxColour)
                 Drawn |= QRect(X, Y, 1, 1);
     ASSERT_EQ(Drawn, DeviceRect({222, 44, 83, 15}, Factor));
-    const int L = Drawn.left(), T = Drawn.top(), R = Drawn.right(), B = Drawn.bottom();
-    // The top and right lines run on two pixels (30 twips) past the corner.
-    const int TopFrom = Device(220, Factor), RightFrom = Device(42, Factor);
-    struct Run {
-        const char* Edge;
-        QPoint From, To; // inclusive
-        QRgb Colour;
-    };
-    const Run Runs[] = {
-        {"top", {TopFrom, T - 1}, {R, T - 1}, Grey},
-        {"crossing", {R + 1, T - 1}, {R + 1, T - 1}, White},
-        {"left", {L - 1, T}, {L - 1, B}, Grey},
-        {"bottom", {L - 1, B + 1}, {R + 1, B + 1}, White},
-        {"right", {R + 1, RightFrom}, {R + 1, B + 1}, White},
-        // One device pixel wide: the face colour on the far side of each line, and past
-        // each line's ends.
-        {"above top", {L, T - 2}, {R, T - 2}, 0},
-        {"left of left", {L - 2, T}, {L - 2, B}, 0},
-        {"below bottom", {L - 1, B + 2}, {R + 2, B + 2}, 0},
-        {"right of right", {R + 2, RightFrom}, {R + 2, B + 1}, 0},
-        {"before top", {TopFrom - 1, T - 1}, {TopFrom - 1, T - 1}, 0},
-        {"above right", {R + 1, RightFrom - 1}, {R + 1, RightFrom - 1}, 0},
-    };
     const QRgb Face = Window.palette().color(QPalette::Button).rgb() | 0xFF000000;
-    for (const auto& Row : Runs) {
+    for (const auto& Row : InsetFrameLines(Drawn, Factor)) {
         int Off = 0;
         for (int Y = Row.From.y(); Y <= Row.To.y(); ++Y)
             for (int X = Row.From.x(); X <= Row.To.x(); ++X)
@@ -211,7 +176,7 @@ TEST_F(WindowScaling, InsetFrameIsOneDevicePixelWideJustOutsideTheMassBox) {
                           << Row.To.x() << "," << Row.To.y();
     }
     // The line running leftwards from the top right stops 2 pixels short of the box's left.
-    EXPECT_EQ(L - TopFrom, Device(2, Factor));
+    EXPECT_EQ(Drawn.left() - Device(220, Factor), Device(2, Factor));
 }
 
 TEST_F(WindowScaling, TextsScaleAndNoneIsCut) {

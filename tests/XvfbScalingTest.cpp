@@ -9,23 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include "ScaledWindow.h"
 #include "XProbe.h"
 
 namespace Varnock {
 namespace {
 
-constexpr QRgb Grey = qRgb(127, 127, 127);
-constexpr QRgb White = qRgb(255, 255, 255);
-
-// Qt puts an edge at device-independent position P on device pixel boundary round(P * factor).
-int Device(double Position, double Factor) {
-    return qRound(Position * Factor);
-}
-QRect DeviceRect(QRect Pixels, double Factor) {
-    return QRect(QPoint(Device(Pixels.left(), Factor), Device(Pixels.top(), Factor)),
-                 QPoint(Device(Pixels.left() + Pixels.width(), Factor) - 1,
-                        Device(Pixels.top() + Pixels.height(), Factor) - 1));
-}
+using namespace Testing;
 
 // The share of the pixels on the line From..To (inclusive) that have the colour.
 double Share(const QImage& Shot, QPoint From, QPoint To, QRgb Colour) {
@@ -83,28 +73,13 @@ TEST(XvfbScaling, WindowClientAreaFrameAndControlsScaleInDevicePixels) {
 
         // The mass box lies on the window's own colour, so its place is where Qt puts it.
         const QRect Box = DeviceRect({222, 44, 83, 15}, Factor);
-        const int L = Box.left(), T = Box.top(), R = Box.right(), B = Box.bottom();
-        const int TopFrom = Device(220, Factor), RightFrom = Device(42, Factor);
-        struct Line {
-            const char* Edge;
-            QPoint From, To;
-            QRgb Colour;
-        };
-        const Line Lines[] = {
-            {"top", {TopFrom, T - 1}, {R, T - 1}, Grey},
-            {"crossing", {R + 1, T - 1}, {R + 1, T - 1}, White},
-            {"left", {L - 1, T}, {L - 1, B}, Grey},
-            {"bottom", {L - 1, B + 1}, {R + 1, B + 1}, White},
-            {"right", {R + 1, RightFrom}, {R + 1, B + 1}, White},
-            {"above top", {L, T - 2}, {R, T - 2}, Face},
-            {"left of left", {L - 2, T}, {L - 2, B}, Face},
-            {"below bottom", {L - 1, B + 2}, {R + 2, B + 2}, Face},
-            {"right of right", {R + 2, RightFrom}, {R + 2, B + 1}, Face},
-            {"inside top", {L, T}, {R, T}, Face},
-            {"inside left", {L, T}, {L, B}, Face},
-        };
+        std::vector<FrameLine> Lines = InsetFrameLines(Box, Factor);
+        // Nothing is drawn over the box's own edge.
+        Lines.push_back({"inside top", Box.topLeft(), Box.topRight(), 0});
+        Lines.push_back({"inside left", Box.topLeft(), Box.bottomLeft(), 0});
         for (const auto& Row : Lines)
-            EXPECT_EQ(Share(Shot, Row.From, Row.To, Row.Colour), 1.0) << Row.Edge;
+            EXPECT_EQ(Share(Shot, Row.From, Row.To, Row.Colour ? Row.Colour : Face), 1.0)
+                << Row.Edge;
 
         // A framed control's outermost device pixels are its frame; the window's colour lies
         // round it. One pixel off, a whole edge turns the other way.
