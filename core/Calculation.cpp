@@ -12,10 +12,6 @@ const std::string Separator(28, '=');
 // Shown for a share when the masses add up to 0 (negative weights in the table).
 constexpr std::string_view NoShare = "n/a";
 
-std::string ErrorMessage(int Number) {
-    return "Error number " + std::to_string(Number) + " occured";
-}
-
 std::string UnreadableMessage(const FormulaCheck& Check) {
     std::string Message = "Formula: character " + std::to_string(Check.Position) + " ";
     if (Check.Code < 32 || Check.Code == 127)
@@ -119,10 +115,10 @@ void Calculate(BasVarnock& Table, std::string_view Formula, const ElementTable& 
         Run.Run(Formula);
     } catch (const TableFailure& Failure) {
         Table.Reset(EntrySlots);
-        Refuse(ErrorMessage(Failure.Number) + " reading " + Elements.Path());
+        Refuse(ErrorNumberText(Failure.Number) + " reading " + Elements.Path());
     } catch (const RunTimeError& Error) {
         Table.Reset(EntrySlots);
-        Refuse(ErrorMessage(Error.Number()));
+        Refuse(ErrorNumberText(Error.Number()));
     }
 }
 

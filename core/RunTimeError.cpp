@@ -29,9 +29,17 @@ const char* ErrorDescription(int Number) noexcept {
         return "Permission denied";
     case ErrPathFileAccess:
         return "Path/File access error";
+    case ErrPathNotFound:
+        return "Path not found";
+    case ErrObjectDoesntSupportProperty:
+        return "Object doesn't support this property or method";
     default:
         return "Application-defined or object-defined error";
     }
+}
+
+std::string ErrorNumberText(int Number) {
+    return "Error number " + std::to_string(Number) + " occured";
 }
 
 } // namespace Varnock

@@ -18,6 +18,8 @@ enum ErrorNumber : int {
     ErrTooManyFiles = 67,
     ErrPermissionDenied = 70,
     ErrPathFileAccess = 75,
+    ErrPathNotFound = 76,
+    ErrObjectDoesntSupportProperty = 438,
 };
 
 class RunTimeError : public std::runtime_error {
@@ -31,5 +33,8 @@ private:
 
 // Short English description of an error number, for messages and the README.
 const char* ErrorDescription(int Number) noexcept;
+
+// What the user is shown for a failure: "Error number 53 occured".
+std::string ErrorNumberText(int Number);
 
 } // namespace Varnock

@@ -8,9 +8,6 @@
 namespace Varnock::Bas3dEffects {
 
 namespace {
-// A container that offers no line operation: the failure the caller gets.
-constexpr int ErrNoLineOperation = 438;
-
 constexpr auto DarkGrey = FormRuntime::Rgb(127, 127, 127);
 constexpr auto White = FormRuntime::Rgb(255, 255, 255);
 
@@ -31,7 +28,7 @@ double Height(const QWidget& Control) {
 void DrawInsetBorder(const QWidget& Control) {
     auto* Container = dynamic_cast<FormRuntime::LineSurface*>(Control.parentWidget());
     if (!Container)
-        throw RunTimeError(ErrNoLineOperation);
+        throw RunTimeError(ErrObjectDoesntSupportProperty);
     const QWidget& C = Control;
     Container->Line(Left(C) + Width(C), Top(C) - 10, Left(C) - 30, Top(C) - 10, DarkGrey);
     Container->Line(Left(C) - 10, Top(C), Left(C) - 10, Top(C) + Height(C), DarkGrey);

@@ -29,7 +29,6 @@ using namespace FormRuntime;
 namespace {
 
 constexpr int FormulaLimit = 40;
-constexpr int ErrPathNotFound = 76;
 
 template <typename Control>
 Control* Place(QWidget* Window, const char* Name, QRect Twips, const QFont& Font) {
@@ -187,7 +186,7 @@ void FrmVarnock::Load(const QString& ProgramFolder) {
         TxtTitle->setPlainText(ToQt(ReportHeading()));
         setWindowTitle(QStringLiteral("Varnock (By Tervalin)"));
     } catch (const RunTimeError& Failure) {
-        ShowMessage(this, QStringLiteral("Error number %1 occured").arg(Failure.Number()));
+        ShowMessage(this, ToQt(ErrorNumberText(Failure.Number())));
     }
 }
 
@@ -227,7 +226,7 @@ void FrmVarnock::CmdCalculateClick() {
                   SystemServices::DecimalSeparator());
     } catch (const RunTimeError& Failure) {
         // A failure escaping an event handler would end the program.
-        ShowMessage(this, QStringLiteral("Error number %1 occured").arg(Failure.Number()));
+        ShowMessage(this, ToQt(ErrorNumberText(Failure.Number())));
     }
 }
 
