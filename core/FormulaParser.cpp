@@ -4,7 +4,7 @@
 #include <limits>
 #include <system_error>
 
-#include "core/CodePage.h"
+#include "core/SystemServices.h"
 
 namespace Varnock {
 

@@ -1,15 +1,28 @@
 #pragma once
 
 // What the core takes from the operating system, in one place: the single-byte code page and
-// its uppercase mapping (declared in CodePage.h), the user's decimal separator, and reading a
-// file. CMake picks one implementation per system: SystemServicesWindows.cpp or
-// SystemServicesPosix.cpp.
+// its uppercase mapping, the user's decimal separator, and reading a file. CMake picks one
+// implementation per system: SystemServicesWindows.cpp or SystemServicesPosix.cpp.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
-#include "core/CodePage.h"
+namespace Varnock {
+
+// The core works on bytes of a single-byte code page: the system's ANSI code page on Windows,
+// Windows-1252 elsewhere.
+
+// Uppercase mapping of one code of the code page.
+unsigned char UpperCase(unsigned char Code);
+
+// UTF-8 to the code page; a character the page lacks (or an invalid sequence) becomes '?'.
+std::string FromUtf8(std::string_view Utf8);
+// The code page to UTF-8.
+std::string ToUtf8(std::string_view Bytes);
+
+} // namespace Varnock
 
 namespace Varnock::SystemServices {
 

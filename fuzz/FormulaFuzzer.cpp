@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "core/Calculation.h"
-#include "core/CodePage.h"
 #include "core/FormulaParser.h"
 #include "core/RunTimeError.h"
+#include "core/SystemServices.h"
 #include "core/TextRules.h"
 #include "fuzz/FuzzCheck.h"
 

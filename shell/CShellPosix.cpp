@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <sys/stat.h>
 
-#include "core/CodePage.h"
+#include "core/SystemServices.h"
 #include "shell/ShellSystem.h"
 
 namespace Varnock {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "CoreTestSupport.h"
-#include "core/CodePage.h"
 #include "core/FormulaParser.h"
+#include "core/SystemServices.h"
 
 namespace Varnock {
 namespace {

@@ -9,7 +9,7 @@
 #include <QPen>
 #include <QTransform>
 
-#include "core/CodePage.h"
+#include "core/SystemServices.h"
 
 namespace Varnock::FormRuntime {
 
