@@ -7,16 +7,17 @@
 #   bench/StartupTime.sh [BUILD_DIR]      (default: build)
 set -eu
 Build=${1:-build}
-Shot="$Build/ui/varnock-xshot"
-for Tool in "$Shot" "$Build/ui/varnock" "$Build/ui/varnock-minimal"; do
+Shot="$Build/tools/varnock-xshot"
+for Tool in "$Shot" "$Build/varnock" "$Build/bench/varnock-minimal"; do
     [ -x "$Tool" ] || { echo "missing $Tool: build first (ninja -C $Build)" >&2; exit 1; }
 done
 unset DISPLAY QT_QPA_PLATFORM
 Runs=$(mktemp -d)
 trap 'rm -rf "$Runs"' EXIT
 for Run in 0 1 2 3 4 5 6 7 8 9 10; do
-    for Name in varnock varnock-minimal; do
-        "$Shot" --settle 300 -- "$Build/ui/$Name" 2>/dev/null >"$Runs/out"
+    for Program in "$Build/varnock" "$Build/bench/varnock-minimal"; do
+        Name=$(basename "$Program")
+        "$Shot" --settle 300 -- "$Program" 2>/dev/null >"$Runs/out"
         [ "$Run" -eq 0 ] && continue
         sed -n 's/^shown_ms=//p' "$Runs/out" >>"$Runs/$Name.ms"
         sed -n 's/^rss_kb=//p' "$Runs/out" >>"$Runs/$Name.kb"

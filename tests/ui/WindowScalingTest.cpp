@@ -1,0 +1,215 @@
+// The window on a high-density screen, in device pixels: the client area, every control, the
+// inset frame and the texts scale together. CTest runs this with QT_SCALE_FACTOR 1, 1.5 and 2;
+// the expectations follow the factor the window really gets.
+
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QRegion>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/ScaledWindow.h"
+#include "tests/support/WindowTestSupport.h"
+
+namespace Varnock {
+namespace {
+
+using namespace Testing;
+
+// The controls in the order they are made (later ones lie over earlier ones), with their
+// places in device-independent pixels.
+struct Placed {
+    const char* Name;
+    QRect Pixels;
+};
+const Placed Controls[] = {
+    {"Label1", {4, 2, 95, 13}},          {"Label2", {134, 2, 83, 15}},
+    {"Label3", {134, 44, 83, 15}},       {"Label4", {96, 178, 111, 17}},
+    {"TxtTitle", {4, 66, 303, 14}},      {"TxtFormulaMass", {222, 44, 83, 15}},
+    {"TxtAnswer", {2, 80, 305, 95}},     {"LstElements", {2, 18, 127, 46}},
+    {"CmdCalculate", {250, 16, 59, 21}}, {"TxtFormula", {134, 16, 113, 19}},
+};
+
+// Paints each watched control, and everything inside it, in one flat colour of its own.
+class FlatColours : public QObject {
+public:
+    void Watch(QWidget* Control, QRgb Colour) {
+        Colours[Control] = Colour;
+        Control->installEventFilter(this);
+        for (QWidget* Inner : Control->findChildren<QWidget*>()) {
+            Colours[Inner] = Colour;
+            Inner->installEventFilter(this);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override {
+        if (Event->type() != QEvent::Paint || !Colours.contains(Watched))
+            return false;
+        auto* Control = static_cast<QWidget*>(Watched);
+        QPainter(Control).fillRect(Control->rect(), QColor(Colours[Watched]));
+        return true;
+    }
+
+private:
+    QHash<QObject*, QRgb> Colours;
+};
+
+// The box round the pixels of Image inside Area that differ from Background.
+QRect Ink(const QImage& Image, const QRegion& Area, QRgb Background) {
+    QRect Box;
+    for (const QRect& Part : Area)
+        for (int Y = Part.top(); Y <= Part.bottom(); ++Y)
+            for (int X = Part.left(); X <= Part.right(); ++X)
+                if ((Image.pixel(X, Y) & 0xFFFFFF) != (Background & 0xFFFFFF))
+                    Box |= QRect(X, Y, 1, 1);
+    return Box;
+}
+
+class WindowScaling : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { EnsureApplication(); }
+    void SetUp() override {
+        Window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
+        Factor = Window.devicePixelRatioF();
+        // A run under a scale factor that Qt ignored would prove nothing.
+        const QByteArray Asked = qgetenv("QT_SCALE_FACTOR");
+        if (!Asked.isEmpty()) {
+            ASSERT_DOUBLE_EQ(Factor, Asked.toDouble());
+        }
+    }
+    QImage Shot() {
+        QImage Image = Window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_DOUBLE_EQ(Image.devicePixelRatio(), Factor);
+        return Image;
+    }
+    // Where a control shows: its device rectangle inside the client area, less the controls
+    // made after it.
+    QRegion Visible(const char* Name) const {
+        QRegion Shown;
+        bool Later = false;
+        for (const auto& Row : Controls) {
+            const QRect Rect = DeviceRect(Row.Pixels, Factor);
+            if (Later) {
+                Shown -= Rect;
+            } else if (std::string_view(Row.Name) == Name) {
+                Shown = Rect & QRect(QPoint(0, 0), Client());
+                Later = true;
+            }
+        }
+        return Shown;
+    }
+    QSize Client() const { return {Device(309, Factor), Device(192, Factor)}; }
+    FrmVarnock Window;
+    double Factor = 1;
+};
+
+TEST_F(WindowScaling, ClientAreaAndEveryControlCoverTheirDeviceRectangles) {
+    FlatColours Paint;
+    QHash<QRgb, const char*> Owner;
+    int Index = 0;
+    for (const auto& Row : Controls) {
+        const QRgb Colour = qRgb(40 + 20 * Index, 200 - 15 * Index, 10 + 9 * Index);
+        ++Index;
+        Paint.Watch(Find(Window, Row.Name), Colour);
+        Owner[Colour] = Row.Name;
+    }
+    const QImage Image = Shot();
+    ASSERT_EQ(Image.size(), Client());
+    // Every device pixel belongs to the control expected there, or to none.
+    std::vector<std::pair<const char*, QRegion>> Where;
+    for (const auto& Row : Controls)
+        Where.emplace_back(Row.Name, Visible(Row.Name));
+    QHash<QString, int> Wrong, Count;
+    for (int Y = 0; Y < Image.height(); ++Y)
+        for (int X = 0; X < Image.width(); ++X) {
+            const char* Expected = nullptr;
+            for (const auto& [Name, Region] : Where)
+                if (Region.contains(QPoint(X, Y)))
+                    Expected = Name;
+            const char* Found = Owner.value(Image.pixel(X, Y), nullptr);
+            if (Found)
+                ++Count[Found];
+            if (Found != Expected)
+                ++Wrong[QString::fromLatin1(Found ? Found : Expected)];
+        }
+    for (const auto& Row : Controls) {
+        const QRegion Expected = Visible(Row.Name);
+        EXPECT_EQ(Wrong.value(Row.Name), 0)
+            << Row.Name << " expected at device rectangle " << Expected.boundingRect().x() << ","
+            << Expected.boundingRect().y() << " " << Expected.boundingRect().width() << "x"
+            << Expected.boundingRect().height();
+        int Area = 0;
+        for (const QRect& Part : Expected)
+            Area += Part.width() * Part.height();
+        EXPECT_EQ(Count.value(Row.Name), Area) << Row.Name;
+    }
+}
+
+TEST_F(WindowScaling, InsetFrameIsOneDevicePixelWideJustOutsideTheMassBox) {
+    FlatColours Paint;
+    const QRgb BoxColour = qRgb(255, 0, 0);
+    Paint.Watch(Find(Window, "TxtFormulaMass"), BoxColour);
+    const QImage Image = Shot();
+    // The box as drawn is where Qt places it; the frame is measured against that.
+    QRect Drawn;
+    for (int Y = 0; Y < Image.height(); ++Y)
+        for (int X = 0; X < Image.width(); ++X)
+            if (Image.pixel(X, Y) == BoxColour)
+                Drawn |= QRect(X, Y, 1, 1);
+    ASSERT_EQ(Drawn, DeviceRect({222, 44, 83, 15}, Factor));
+    const QRgb Face = Window.palette().color(QPalette::Button).rgb() | 0xFF000000;
+    for (const auto& Row : InsetFrameLines(Drawn, Factor)) {
+        int Off = 0;
+        for (int Y = Row.From.y(); Y <= Row.To.y(); ++Y)
+            for (int X = Row.From.x(); X <= Row.To.x(); ++X)
+                Off += Image.pixel(X, Y) != (Row.Colour ? (0xFF000000 | Row.Colour) : Face);
+        EXPECT_EQ(Off, 0) << Row.Edge << " from " << Row.From.x() << "," << Row.From.y() << " to "
+                          << Row.To.x() << "," << Row.To.y();
+    }
+    // The line running leftwards from the top right stops 2 pixels short of the box's left.
+    EXPECT_EQ(Drawn.left() - Device(220, Factor), Device(2, Factor));
+}
+
+TEST_F(WindowScaling, TextsScaleAndNoneIsCut) {
+    TableFolder Folder("\"H\",1,1.008\r\n\"Og\",118,294\r\n");
+    Window.Load(Folder.Folder());
+    Find<QLineEdit>(Window, "TxtFormulaMass")->setText(QStringLiteral("294.008 g"));
+    ASSERT_FALSE(Find<QPlainTextEdit>(Window, "TxtTitle")->toPlainText().isEmpty());
+    const QImage Image = Shot();
+    const QRgb Face = Window.palette().color(QPalette::Button).rgb();
+    for (const char* Name :
+         {"Label1", "Label2", "Label3", "Label4", "TxtFormulaMass", "TxtTitle"}) {
+        QWidget* Control = Find(Window, Name);
+        ASSERT_NE(Control, nullptr) << Name;
+        const QRect Seen = Ink(Image, Visible(Name), Face);
+        ASSERT_FALSE(Seen.isEmpty()) << Name << ": no text drawn";
+        // The same control with room to spare draws its whole text: what the window shows
+        // must be all of it.
+        const QRect Kept = Control->geometry();
+        Control->resize(Kept.width() * 3, Kept.height() * 3);
+        const QImage Alone = Control->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        Control->setGeometry(Kept);
+        const QRect Whole = Ink(Alone, QRect(QPoint(0, 0), Alone.size()), Face);
+        EXPECT_EQ(Seen.size(), Whole.size()) << Name << " at factor " << Factor;
+        // 8.25 pt, sized by Qt at the screen's density: the ink stands between the capitals'
+        // height and the line's, scaled.
+        EXPECT_DOUBLE_EQ(Control->font().pointSizeF(), 8.25) << Name;
+        QFont Design = Control->font();
+        Design.setPointSizeF(8.25);
+        const QFontMetricsF Metrics(Design);
+        EXPECT_GE(Seen.height(), Metrics.capHeight() * Factor - 1) << Name << " ink height";
+        EXPECT_LE(Seen.height(), Metrics.height() * Factor + 1) << Name << " ink height";
+    }
+}
+
+} // namespace
+} // namespace Varnock
