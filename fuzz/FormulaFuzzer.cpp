@@ -4,6 +4,7 @@
 // stored; every entry gives either its report line or its notice, in formula order; the total
 // is the sum of the line masses; a refused formula leaves no lines and no mass.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include "core/SystemServices.h"
 #include "core/TextRules.h"
 #include "fuzz/FuzzCheck.h"
+#include "tests/support/RecordingView.h"
 
 namespace {
 
@@ -28,43 +30,54 @@ using Varnock::Fuzzing::Require;
 const std::string Separator(28, '=');
 constexpr std::string_view LineEnd = "\r\n";
 
-// What the calculation did to the view, one event per appended line or notice.
-struct ViewEvent {
-    bool IsNotice;
-    std::string Text;
-};
+using Testing::RecordingView;
+using Testing::ViewEvent;
 
-class RecordingView : public CalculationView {
+// The recording view, checking that the report is written back line by line: each write is
+// what was read plus one whole line.
+class LineByLineView : public RecordingView {
 public:
-    std::string ReportText() override { return Report; }
     void SetReportText(const std::string& Text) override {
-        if (Text.empty()) {
-            Report.clear();
-            return;
-        }
-        // Written back line by line: each write is what was read plus one whole line.
-        const bool OneLine = Text.size() > Report.size() &&
-                             Text.compare(0, Report.size(), Report) == 0 &&
-                             Text.ends_with(LineEnd) &&
-                             Text.find(LineEnd, Report.size()) == Text.size() - LineEnd.size();
+        const bool OneLine =
+            Text.empty() ||
+            (Text.size() > Report.size() && Text.compare(0, Report.size(), Report) == 0 &&
+             Text.ends_with(LineEnd) &&
+             Text.find(LineEnd, Report.size()) == Text.size() - LineEnd.size());
         Require(OneLine, [&] {
             return "report write is not one appended line: " + Quoted(Report) + " -> " +
                    Quoted(Text);
         });
-        Events.push_back({false, Text.substr(Report.size(), Text.size() - Report.size() - 2)});
-        Report = Text;
+        RecordingView::SetReportText(Text);
     }
-    void SetMassText(const std::string& Text) override {
-        Mass = Text;
-        ++MassWrites;
-    }
-    void Notice(const std::string& Message) override { Events.push_back({true, Message}); }
-
-    std::string Report;
-    std::string Mass;
-    int MassWrites = 0;
-    std::vector<ViewEvent> Events;
 };
+
+// What the calculation wrote, in order: each appended line (without its line end) or notice.
+struct Written {
+    bool IsNotice;
+    std::string Text;
+};
+
+std::vector<Written> LinesAndNotices(const RecordingView& View) {
+    std::vector<Written> Result;
+    std::string Before;
+    for (const ViewEvent& Event : View.Events) {
+        if (Event.What == ViewEvent::Notice)
+            Result.push_back({true, Event.Text});
+        if (Event.What != ViewEvent::Report)
+            continue;
+        if (!Event.Text.empty())
+            Result.push_back(
+                {false, Event.Text.substr(Before.size(),
+                                          Event.Text.size() - Before.size() - LineEnd.size())});
+        Before = Event.Text;
+    }
+    return Result;
+}
+
+long MassWrites(const RecordingView& View) {
+    return std::count_if(View.Events.begin(), View.Events.end(),
+                         [](const ViewEvent& Event) { return Event.What == ViewEvent::Mass; });
+}
 
 // The shipped table as the calculation must see it: the last record of a symbol wins.
 const std::map<std::string, double>& ShippedWeights() {
@@ -163,30 +176,32 @@ std::vector<Entry> CheckGetElements(const std::string& Formula) {
 }
 
 void CheckRefused(const RecordingView& View, const std::string& Expected, bool Exact) {
-    Require(View.Report.empty() && View.Mass.empty() && View.MassWrites == 1, [&] {
+    const std::vector<Written> Events = LinesAndNotices(View);
+    Require(View.Report.empty() && View.Mass.empty() && MassWrites(View) == 1, [&] {
         return "refused, yet report " + Quoted(View.Report) + " and mass " + Quoted(View.Mass);
     });
-    Require(!View.Events.empty() && View.Events.back().IsNotice,
+    Require(!Events.empty() && Events.back().IsNotice,
             [] { return std::string("refused without a notice"); });
-    const std::string& Notice = View.Events.back().Text;
+    const std::string& Notice = Events.back().Text;
     Require(Exact ? Notice == Expected : Notice.starts_with(Expected),
             [&] { return "refused with " + Quoted(Notice) + ", expected " + Quoted(Expected); });
     if (Exact)
-        Require(View.Events.size() == 1, [] { return std::string("more than the one notice"); });
+        Require(Events.size() == 1, [] { return std::string("more than the one notice"); });
 }
 
 void CheckReport(const RecordingView& View, const std::vector<Entry>& Entries, char Decimal) {
+    const std::vector<Written> Events = LinesAndNotices(View);
     const auto& Weights = ShippedWeights();
     const std::size_t Expected = Entries.size() + 2;
-    Require(View.Events.size() == Expected, [&] {
-        return std::to_string(View.Events.size()) + " lines and notices for " +
+    Require(Events.size() == Expected, [&] {
+        return std::to_string(Events.size()) + " lines and notices for " +
                std::to_string(Entries.size()) + " entries";
     });
     double LineSum = 0, LargestLine = 0;
     std::vector<std::pair<double, std::string>> Shares;
     for (std::size_t Index = 0; Index < Entries.size(); ++Index) {
         const Entry& Item = Entries[Index];
-        const ViewEvent& Event = View.Events[Index];
+        const Written& Event = Events[Index];
         const auto Found = Weights.find(Item.Symbol);
         if (Found == Weights.end() || Found->second == 0) {
             Require(
@@ -208,8 +223,8 @@ void CheckReport(const RecordingView& View, const std::vector<Entry>& Entries, c
                             Event.Text.substr(Head.size(), Event.Text.size() - Head.size() - 3));
     }
 
-    const ViewEvent& SeparatorLine = View.Events[Entries.size()];
-    const ViewEvent& TotalLine = View.Events[Entries.size() + 1];
+    const Written& SeparatorLine = Events[Entries.size()];
+    const Written& TotalLine = Events[Entries.size() + 1];
     Require(!SeparatorLine.IsNotice && SeparatorLine.Text == Separator,
             [&] { return "separator " + Quoted(SeparatorLine.Text); });
     const auto Tab = TotalLine.Text.find('\t', 8);
@@ -220,7 +235,7 @@ void CheckReport(const RecordingView& View, const std::vector<Entry>& Entries, c
     const std::string TotalText = TotalLine.Text.substr(8, Tab - 8);
     const std::string PercentSumText =
         TotalLine.Text.substr(Tab + 3, TotalLine.Text.size() - Tab - 4);
-    Require(View.Mass == TotalText + " g" && View.MassWrites == 1,
+    Require(View.Mass == TotalText + " g" && MassWrites(View) == 1,
             [&] { return "mass " + Quoted(View.Mass) + " beside total " + Quoted(TotalText); });
 
     if (Entries.empty()) {
@@ -276,7 +291,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
                 [&] { return "check names position " + std::to_string(Check.Position); });
 
     static const ElementTable Elements(VARNOCK_ELEMENTS_DAT);
-    RecordingView View;
+    LineByLineView View;
     Calculate(ProgramTable(), Formula, Elements, View, Decimal);
 
     for (int Index = 1; Index <= EntrySlots; ++Index)
@@ -286,7 +301,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
 
     if (!Check.Readable) {
         CheckRefused(View, "Formula: character " + std::to_string(Check.Position) + " ", false);
-        Require(View.Events.size() == 1, [] { return std::string("more than the one notice"); });
+        Require(LinesAndNotices(View).size() == 1,
+                [] { return std::string("more than the one notice"); });
         return 0;
     }
     if (Entries.empty() && Check.Entries > 0) {
