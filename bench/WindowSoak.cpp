@@ -50,7 +50,8 @@ struct Formula {
 const std::vector<Formula> Mix = {
     {"H2O", 0, false},
     {"C6H12O6", 0, false},
-    {"Fe2(SO4)3", 1, true}, // the parenthesis can't be read
+    {"Fe2(SO4)3", 0, false},
+    {"Fe3+", 1, true}, // a count or a charge: refused with both writings
     {"NaCl", 0, false},
     {"XxO2", 1, false}, // Xx is missing: a notice, then the rest
     {"CH3COOH", 0, false},
@@ -58,7 +59,10 @@ const std::vector<Formula> Mix = {
     {"HHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHH", 1, true}, // 40 entries
     {"QZ2", 2, false},
     {"C12H22O11NaClKBrCaCO3", 0, false},
-    {"H\xE2\x82\x82O", 1, true}, // a subscript two, outside the code page
+    {"CuSO\xE2\x82\x84\xC2\xB7"
+     "5H\xE2\x82\x82O",
+     0, false},                       // pasted subscripts and dot
+    {"H2O\xF0\x9F\x98\x80", 1, true}, // named as typed
     {"", 0, false},
 };
 

@@ -1,7 +1,8 @@
 #include "core/Calculation.h"
 
-#include "core/FormulaParser.h"
+#include "core/FormulaReader.h"
 #include "core/RunTimeError.h"
+#include "core/SystemServices.h"
 #include "core/TextRules.h"
 
 namespace Varnock {
@@ -11,15 +12,6 @@ namespace {
 const std::string Separator(28, '=');
 // Shown for a share when the masses add up to 0 (negative weights in the table).
 constexpr std::string_view NoShare = "n/a";
-
-std::string UnreadableMessage(const FormulaCheck& Check) {
-    std::string Message = "Formula: character " + std::to_string(Check.Position) + " ";
-    if (Check.Code < 32 || Check.Code == 127)
-        Message += "(code " + std::to_string(Check.Code) + ")";
-    else
-        Message += "\"" + std::string(1, static_cast<char>(Check.Code)) + "\"";
-    return Message + " can't be read";
-}
 
 // A failure of the element table file, told apart from other run-time errors by its message.
 struct TableFailure {
@@ -33,17 +25,21 @@ public:
                 char DecimalSeparator)
         : Table(Table), Elements(Elements), View(View), DecimalSeparator(DecimalSeparator) {}
 
-    void Run(std::string_view Formula) {
-        View.SetReportText("");
-        Value Compound = std::string(Formula);
-        Entries = GetElements(Table, Compound) - 1;
+    void Run(const std::vector<FormulaEntry>& Read) {
+        View.ClearReport();
+        Entries = static_cast<int>(Read.size());
+        for (int Index = 1; Index <= Entries; ++Index) {
+            const FormulaEntry& Entry = Read[static_cast<std::size_t>(Index - 1)];
+            Table.ElementSymbol(Index) = Entry.Symbol;
+            Table.ElementCount(Index) = Entry.Count;
+        }
         LookUp();
         Report();
         Table.Reset(Entries);
         Append(Separator + std::string(LineFeed));
         Append("Total: " + std::string(TabChar) + Text(Total) + std::string(TabChar) + "  " +
                Text(PercentSum) + "%" + std::string(LineFeed));
-        View.SetMassText(Text(Total) + " g");
+        View.SetMassText(ToUtf8(Text(Total) + " g"));
     }
 
 private:
@@ -65,23 +61,28 @@ private:
         for (int Index = 1; Index <= Entries; ++Index) {
             const Value& Mass = Table.ElementMass(Index);
             if (Mass.IsZero()) {
-                View.Notice("Element: " + Table.ElementSymbol(Index).Text() +
+                View.Notice("Element: " + ToUtf8(Table.ElementSymbol(Index).Text()) +
                             " Doesn't exist in database");
                 continue;
             }
-            std::string Share(NoShare);
             if (!Total.IsZero()) {
                 Table.ElementPercent(Index) = Mass / Total * Value(100);
-                Share = PercentText(Table.ElementPercent(Index).AsDouble(), DecimalSeparator);
                 PercentSum += Table.ElementPercent(Index);
             }
-            Append(AddSpace(Table.ElementSymbol(Index), 2) + "*" + Text(Table.ElementCount(Index)) +
-                   "=" + std::string(TabChar) + Text(Mass) + std::string(TabChar) + "  " + Share +
-                   "%  " + std::string(LineFeed));
+            Append(EntryLine(Index));
         }
     }
 
-    void Append(const std::string& Line) { View.SetReportText(View.ReportText() + Line); }
+    std::string EntryLine(int Index) const {
+        const std::string Share =
+            Total.IsZero() ? std::string(NoShare)
+                           : PercentText(Table.ElementPercent(Index).AsDouble(), DecimalSeparator);
+        return AddSpace(Table.ElementSymbol(Index), 2) + "*" + Text(Table.ElementCount(Index)) +
+               "=" + std::string(TabChar) + Text(Table.ElementMass(Index)) + std::string(TabChar) +
+               "  " + Share + "%  " + std::string(LineFeed);
+    }
+
+    void Append(const std::string& Line) { View.AppendReport(ToUtf8(Line)); }
     std::string Text(const Value& Number) const { return Number.Text(DecimalSeparator); }
 
     BasVarnock& Table;
@@ -95,24 +96,23 @@ private:
 
 } // namespace
 
-void Calculate(BasVarnock& Table, std::string_view Formula, const ElementTable& Elements,
+void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementTable& Elements,
                CalculationView& View, char DecimalSeparator) {
     // A refused calculation shows neither lines nor a mass, so nothing stale is taken for it.
     const auto Refuse = [&](const std::string& Message) {
-        View.SetReportText("");
+        View.ClearReport();
         View.SetMassText("");
         View.Notice(Message);
     };
-    const FormulaCheck Check = CheckFormula(Formula);
-    if (!Check.Readable)
-        return Refuse(UnreadableMessage(Check));
-    if (Check.Entries > EntrySlots)
-        return Refuse("Formula: " + std::to_string(Check.Entries) + " elements, at most " +
-                      std::to_string(EntrySlots) + " can be calculated");
-
-    Calculation Run(Table, Elements, View, DecimalSeparator);
     try {
-        Run.Run(Formula);
+        const FormulaReading Reading = ReadFormula(Formula.Text);
+        if (Reading.Result != FormulaResult::Read)
+            return Refuse(RefusalNotice(Reading, Formula));
+        if (Reading.Entries.size() > EntrySlots)
+            return Refuse("Formula: " + std::to_string(Reading.Entries.size()) +
+                          " elements, at most " + std::to_string(EntrySlots) +
+                          " can be calculated");
+        Calculation(Table, Elements, View, DecimalSeparator).Run(Reading.Entries);
     } catch (const TableFailure& Failure) {
         Table.Reset(EntrySlots);
         Refuse(ErrorNumberText(Failure.Number) + " reading " + Elements.Path());
@@ -120,6 +120,11 @@ void Calculate(BasVarnock& Table, std::string_view Formula, const ElementTable& 
         Table.Reset(EntrySlots);
         Refuse(ErrorNumberText(Error.Number()));
     }
+}
+
+void Calculate(BasVarnock& Table, std::string_view Formula, const ElementTable& Elements,
+               CalculationView& View, char DecimalSeparator) {
+    Calculate(Table, FromCodePage(Formula), Elements, View, DecimalSeparator);
 }
 
 } // namespace Varnock

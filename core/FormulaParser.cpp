@@ -22,34 +22,6 @@ unsigned char CodeAt(std::string_view Text, std::size_t Index) {
     return static_cast<unsigned char>(Text[Index]);
 }
 
-// Where a count run (or the text before the first entry) stops being one number; -1 when it
-// is blank or wholly one number with a digit.
-long BadCountCharacter(std::string_view Text, std::size_t From, std::size_t To,
-                       bool NumberAllowed) {
-    enum { Start, Signed, Whole, PeriodOnly, Fraction } State = Start;
-    long FirstMark = -1;
-    for (std::size_t At = From; At < To; ++At) {
-        const char Character = Text[At];
-        if (IsBlank(Character))
-            continue;
-        if (FirstMark < 0)
-            FirstMark = static_cast<long>(At);
-        if (!NumberAllowed)
-            return FirstMark;
-        if (IsDigit(Character))
-            State = (State == PeriodOnly || State == Fraction) ? Fraction : Whole;
-        else if ((Character == '+' || Character == '-') && State == Start)
-            State = Signed;
-        else if (Character == '.' && (State == Start || State == Signed))
-            State = PeriodOnly;
-        else if (Character == '.' && State == Whole)
-            State = Fraction;
-        else
-            return static_cast<long>(At);
-    }
-    return (State == Whole || State == Fraction || FirstMark < 0) ? -1 : FirstMark;
-}
-
 } // namespace
 
 bool StartsEntry(unsigned char Code) {
@@ -113,34 +85,6 @@ int GetElements(BasVarnock& Table, Value& Compound) {
         CountText.clear();
     }
     return Index;
-}
-
-FormulaCheck CheckFormula(std::string_view Formula) {
-    const std::string Text = std::string(Formula) + " ";
-    FormulaCheck Check;
-    std::size_t At = 0;
-    while (true) {
-        // The run of characters below the letters: before the first entry it must be blank,
-        // after an entry it is the count.
-        std::size_t RunEnd = At;
-        while (RunEnd < Text.size() && CodeAt(Text, RunEnd) < FirstLetterCode)
-            ++RunEnd;
-        long Bad = BadCountCharacter(Text, At, RunEnd, Check.Entries > 0);
-        if (Bad < 0 && RunEnd < Text.size() && !StartsEntry(CodeAt(Text, RunEnd)))
-            Bad = static_cast<long>(RunEnd);
-        if (Bad >= 0) {
-            Check.Readable = false;
-            Check.Position = static_cast<int>(Bad) + 1;
-            Check.Code = CodeAt(Text, static_cast<std::size_t>(Bad));
-            return Check;
-        }
-        if (RunEnd == Text.size())
-            return Check;
-        ++Check.Entries;
-        At = RunEnd + 1;
-        if (IsSecondLetter(CodeAt(Text, At)))
-            ++At;
-    }
 }
 
 } // namespace Varnock

@@ -20,13 +20,4 @@ bool IsSecondLetter(unsigned char Code);
 // Numeric value of a count text: blanks ignored anywhere, then sign, digits, one period.
 double LeadingNumber(std::string_view Text);
 
-// What the strict rules would skip or misread in a formula.
-struct FormulaCheck {
-    bool Readable = true;
-    int Position = 0;       // 1-based position of the first character that can't be read
-    unsigned char Code = 0; // that character
-    int Entries = 0;        // entries the formula gives
-};
-FormulaCheck CheckFormula(std::string_view Formula);
-
 } // namespace Varnock

@@ -1,5 +1,6 @@
 #include "core/SystemServices.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -100,6 +101,9 @@ std::string FromUtf8(std::string_view Utf8) {
 }
 
 std::string ToUtf8(std::string_view Bytes) {
+    // Most texts are ASCII, the same bytes in both.
+    if (std::all_of(Bytes.begin(), Bytes.end(), [](char Byte) { return Byte >= 0; }))
+        return std::string(Bytes);
     std::string Out;
     Out.reserve(Bytes.size());
     for (char Byte : Bytes)

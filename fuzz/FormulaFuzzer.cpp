@@ -1,8 +1,10 @@
-// Formula bytes through the formula check, GetElements and a whole calculation against the
-// shipped element table. Besides the sanitizers' findings it aborts when the calculation breaks
-// one of its promises: the entry table is reset afterwards; no more than 30 entries are ever
-// stored; every entry gives either its report line or its notice, in formula order; the total
-// is the sum of the line masses; a refused formula leaves no lines and no mass.
+// Formula bytes through the strict GetElements, the formula reader and a whole calculation
+// against the shipped element table. Besides the sanitizers' findings it aborts when the
+// calculation breaks one of its promises: no refusal ever carries a mass or a line; a formula
+// without groups, separators, multipliers, charges or counts below 1 reads as GetElements
+// reads it; the entry table is reset afterwards; no more than 30 entries are ever stored;
+// every entry gives either its report line or its notice, in formula order; the total is the
+// sum of the line masses.
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +16,7 @@
 
 #include "core/Calculation.h"
 #include "core/FormulaParser.h"
+#include "core/FormulaReader.h"
 #include "core/RunTimeError.h"
 #include "core/SystemServices.h"
 #include "core/TextRules.h"
@@ -33,21 +36,13 @@ constexpr std::string_view LineEnd = "\r\n";
 using Testing::RecordingView;
 using Testing::ViewEvent;
 
-// The recording view, checking that the report is written back line by line: each write is
-// what was read plus one whole line.
+// The recording view, checking that the report comes one whole line at a time.
 class LineByLineView : public RecordingView {
 public:
-    void SetReportText(const std::string& Text) override {
-        const bool OneLine =
-            Text.empty() ||
-            (Text.size() > Report.size() && Text.compare(0, Report.size(), Report) == 0 &&
-             Text.ends_with(LineEnd) &&
-             Text.find(LineEnd, Report.size()) == Text.size() - LineEnd.size());
-        Require(OneLine, [&] {
-            return "report write is not one appended line: " + Quoted(Report) + " -> " +
-                   Quoted(Text);
-        });
-        RecordingView::SetReportText(Text);
+    void AppendReport(const std::string& Line) override {
+        Require(Line.ends_with(LineEnd) && Line.find(LineEnd) == Line.size() - LineEnd.size(),
+                [&] { return "report handed over not as one line: " + Quoted(Line); });
+        RecordingView::AppendReport(Line);
     }
 };
 
@@ -206,14 +201,14 @@ void CheckReport(const RecordingView& View, const std::vector<Entry>& Entries, c
         if (Found == Weights.end() || Found->second == 0) {
             Require(
                 Event.IsNotice &&
-                    Event.Text == "Element: " + Item.Symbol + " Doesn't exist in database",
+                    Event.Text == "Element: " + ToUtf8(Item.Symbol) + " Doesn't exist in database",
                 [&] { return "missing " + Quoted(Item.Symbol) + " gave " + Quoted(Event.Text); });
             continue;
         }
         // Symbol right-aligned in 2, "*", count, "=", tab, mass, tab, two spaces, share "%  ".
         const std::string Mass = NumberText(Item.Count.AsDouble() * Found->second, Decimal);
-        const std::string Head = AddSpace(Value(Item.Symbol), 2) + "*" + Item.Count.Text(Decimal) +
-                                 "=\t" + Mass + "\t  ";
+        const std::string Head = ToUtf8(AddSpace(Value(Item.Symbol), 2) + "*" +
+                                        Item.Count.Text(Decimal) + "=\t" + Mass + "\t  ");
         Require(!Event.IsNotice && Event.Text.starts_with(Head) && Event.Text.ends_with("%  "),
                 [&] { return "entry line " + Quoted(Event.Text) + ", expected " + Quoted(Head); });
         const double LineMass = ReadNumber(Mass, Decimal, Event.Text);
@@ -271,6 +266,38 @@ void CheckReport(const RecordingView& View, const std::vector<Entry>& Entries, c
     }
 }
 
+// A formula in none of the reader's own notations: no group, separator, charge or
+// multiplier, every point between digits, and no count that starts with 0 (0, or below 1).
+bool Plain(const std::string& Formula) {
+    const auto Blank = [](char Character) {
+        return Character == ' ' || Character == '\t' || Character == '\n';
+    };
+    const auto Digit = [](char Character) { return Character >= '0' && Character <= '9'; };
+    // The nearest character that is not blank, or 0 past either end.
+    const auto Near = [&](std::size_t At, int Step) {
+        for (auto Next = static_cast<long>(At) + Step;
+             Next >= 0 && Next < static_cast<long>(Formula.size()); Next += Step)
+            if (!Blank(Formula[static_cast<std::size_t>(Next)]))
+                return Formula[static_cast<std::size_t>(Next)];
+        return '\0';
+    };
+    const std::size_t First = Formula.find_first_not_of(" \t\n");
+    if (First != std::string::npos && static_cast<unsigned char>(Formula[First]) < 65)
+        return false;
+    for (std::size_t At = 0; At < Formula.size(); ++At) {
+        const char Character = Formula[At];
+        const auto Code = static_cast<unsigned char>(Character);
+        if (std::string_view("()[]{}*^+-").find(Character) != std::string_view::npos ||
+            Code == MiddleDot || Code == Bullet)
+            return false;
+        if (Character == '.' && !(Digit(Near(At, -1)) && Digit(Near(At, 1))))
+            return false;
+        if (Character == '0' && !Digit(Near(At, -1)))
+            return false;
+    }
+    return true;
+}
+
 BasVarnock& ProgramTable() {
     static BasVarnock Table; // kept from input to input, as the program keeps it
     return Table;
@@ -283,12 +310,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     // Odd lengths use the decimal comma, so both separators see every kind of formula.
     const char Decimal = Size % 2 ? ',' : '.';
 
-    const std::vector<Entry> Entries = CheckGetElements(Formula);
-    const FormulaCheck Check = CheckFormula(Formula);
-    if (!Check.Readable)
-        Require(Check.Position >= 1 && static_cast<std::size_t>(Check.Position) <= Size &&
-                    Check.Code == static_cast<unsigned char>(Formula[Check.Position - 1]),
-                [&] { return "check names position " + std::to_string(Check.Position); });
+    const std::vector<Entry> Strict = CheckGetElements(Formula);
+    FormulaReading Reading;
+    try {
+        Reading = ReadFormula(Formula);
+    } catch (const RunTimeError& Error) {
+        // Only multiplying counts out may fail, and only past the largest double.
+        Require(Error.Number() == ErrOverflow,
+                [&] { return "the reader raised " + std::to_string(Error.Number()); });
+        Reading.Result = FormulaResult::Unreadable;
+        Reading.Position = Size;
+    }
+    const bool Read = Reading.Result == FormulaResult::Read;
+    Require(Read || Reading.Position <= Size,
+            [&] { return "refusal at byte " + std::to_string(Reading.Position); });
+    std::vector<Entry> Entries;
+    for (const FormulaEntry& Item : Reading.Entries) {
+        Require(Item.Count == Value(1) || (Item.Count.IsDouble() && Item.Count.AsDouble() > 0),
+                [&] { return "count " + Quoted(Item.Count.Text()) + " of " + Quoted(Formula); });
+        Entries.push_back({Item.Symbol, Item.Count});
+    }
+
+    if (Read && Plain(Formula) && Strict.size() == Entries.size() && !Strict.empty())
+        for (std::size_t Index = 0; Index < Entries.size(); ++Index)
+            Require(
+                Strict[Index].Symbol == Entries[Index].Symbol &&
+                    Strict[Index].Count.Text() == Entries[Index].Count.Text(),
+                [&] { return "plain formula read otherwise than strictly: " + Quoted(Formula); });
+    if (Read && Plain(Formula) && Entries.size() <= EntrySlots)
+        Require(Strict.size() == Entries.size(), [&] {
+            return "plain formula gives " + std::to_string(Entries.size()) + " entries, " +
+                   std::to_string(Strict.size()) + " strictly: " + Quoted(Formula);
+        });
 
     static const ElementTable Elements(VARNOCK_ELEMENTS_DAT);
     LineByLineView View;
@@ -299,27 +352,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
             return "slot " + std::to_string(Index) + " left set by " + Quoted(Formula);
         });
 
-    if (!Check.Readable) {
-        CheckRefused(View, "Formula: character " + std::to_string(Check.Position) + " ", false);
-        Require(LinesAndNotices(View).size() == 1,
-                [] { return std::string("more than the one notice"); });
+    if (!Read && Reading.Position < Size) {
+        CheckRefused(View, "Formula: character " + std::to_string(Reading.Position + 1) + " ",
+                     false);
         return 0;
     }
-    if (Entries.empty() && Check.Entries > 0) {
-        Require(Check.Entries > EntrySlots, [&] {
-            return "check counts " + std::to_string(Check.Entries) +
-                   " entries, GetElements refused";
-        });
+    if (Entries.size() > EntrySlots) {
         CheckRefused(View,
-                     "Formula: " + std::to_string(Check.Entries) +
+                     "Formula: " + std::to_string(Entries.size()) +
                          " elements, at most 30 can be calculated",
                      true);
         return 0;
     }
-    Require(Check.Entries == static_cast<int>(Entries.size()), [&] {
-        return "check counts " + std::to_string(Check.Entries) + " entries, GetElements " +
-               std::to_string(Entries.size());
-    });
     if (View.Mass.empty()) {
         // Only an overflow may stop a readable formula of the shipped table: a count so large
         // that count times weight, or the sum, leaves the doubles.
@@ -327,9 +371,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         double Largest = 0;
         for (const Entry& Item : Entries)
             Largest = std::max(Largest, Item.Count.AsDouble());
-        Require(Largest > 1e300, [&] { return "overflow refused " + Quoted(Formula); });
+        Require(!Read || Largest > 1e300, [&] { return "overflow refused " + Quoted(Formula); });
         return 0;
     }
+    Require(Read, [&] { return "a mass for a formula the reader refused: " + Quoted(Formula); });
     CheckReport(View, Entries, Decimal);
     return 0;
 }

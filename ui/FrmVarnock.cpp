@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextCursor>
 
 #include "core/ElementList.h"
 #include "core/ElementTable.h"
@@ -17,6 +18,7 @@
 #include "core/RunTimeError.h"
 #include "core/SystemServices.h"
 #include "core/TextRules.h"
+#include "core/TypedFormula.h"
 #include "shell/CShell.h"
 #include "ui/Bas3dEffects.h"
 #include "ui/FormControls.h"
@@ -27,8 +29,6 @@ namespace Varnock {
 using namespace FormRuntime;
 
 namespace {
-
-constexpr int FormulaLimit = 40;
 
 template <typename Control>
 Control* Place(QWidget* Window, const char* Name, QRect Twips, const QFont& Font) {
@@ -222,8 +222,8 @@ bool FrmVarnock::eventFilter(QObject* Watched, QEvent* Event) {
 
 void FrmVarnock::CmdCalculateClick() {
     try {
-        Calculate(ProgramEntryTable(), ToCore(TxtFormula->text()), ElementTable(), *this,
-                  SystemServices::DecimalSeparator());
+        Calculate(ProgramEntryTable(), ReadTyped(TxtFormula->text().toStdString()), ElementTable(),
+                  *this, SystemServices::DecimalSeparator());
     } catch (const RunTimeError& Failure) {
         // A failure escaping an event handler would end the program.
         ShowMessage(this, ToQt(ErrorNumberText(Failure.Number())));
@@ -245,27 +245,30 @@ void FrmVarnock::Label4Click() {
     CShell().Execute(ToCore(Address));
 }
 
-std::string FrmVarnock::ReportText() {
-    QString Text = TxtAnswer->toPlainText();
-    Text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return ToCore(Text);
+void FrmVarnock::ClearReport() {
+    TxtAnswer->clear();
+    ShowReportNow();
 }
 
-void FrmVarnock::SetReportText(const std::string& Text) {
-    QString Shown = ToQt(Text);
-    Shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    TxtAnswer->setPlainText(Shown);
+void FrmVarnock::AppendReport(const std::string& Line) {
+    QTextCursor End(TxtAnswer->document());
+    End.movePosition(QTextCursor::End);
+    End.insertText(QString::fromStdString(Line).remove(QLatin1Char('\r')));
+    ShowReportNow();
+}
+
+void FrmVarnock::ShowReportNow() {
     // Each line shows the moment it is written, not when the handler returns.
     if (TxtAnswer->isVisible())
         TxtAnswer->viewport()->repaint();
 }
 
 void FrmVarnock::SetMassText(const std::string& Text) {
-    TxtFormulaMass->setText(ToQt(Text));
+    TxtFormulaMass->setText(QString::fromStdString(Text));
 }
 
 void FrmVarnock::Notice(const std::string& Message) {
-    ShowMessage(this, ToQt(Message));
+    ShowMessage(this, QString::fromStdString(Message));
 }
 
 } // namespace Varnock

@@ -1,11 +1,10 @@
 #pragma once
 
-// The program's one window. Data flows one way per event: a handler reads the controls,
-// converts their texts to the core's code page, calls the core, and writes what comes back
-// into the controls. The window holds no data beyond its controls' contents; the entry table
-// belongs to the core for the whole run and the element table file is read afresh by each
-// handler. The report box is the calculation's report text: the core reads it back and
-// extends it one line at a time.
+// The program's one window. Data flows one way per event: a handler reads the controls, hands
+// their texts to the core, and writes what comes back into the controls. The window holds no
+// data beyond its controls' contents; the entry table belongs to the core for the whole run and
+// the element table file is read afresh by each handler. A calculation hands the report box
+// one line at a time, so a notice shown halfway has the lines so far above it.
 
 #include <string>
 
@@ -51,8 +50,9 @@ private:
     void LstElementsDblClick();
     void Label4Click();
 
-    std::string ReportText() override;
-    void SetReportText(const std::string& Text) override;
+    void ClearReport() override;
+    void AppendReport(const std::string& Line) override;
+    void ShowReportNow();
     void SetMassText(const std::string& Text) override;
     void Notice(const std::string& Message) override;
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Calculation.h"
-#include "core/FormulaParser.h"
+#include "core/FormulaReader.h"
 #include "tests/support/CoreTestSupport.h"
 
 namespace Varnock {
@@ -162,13 +162,34 @@ TEST_F(CalculationTest, ReportsByteForByte) {
              Separator + "Total: \t20\t  100%\r\n",
          "20 g",
          {}},
-        {"brackets start entries and are missing",
+        {"backslash and tilde start entries and are missing",
          SimpleTable,
-         "H[2]",
+         "H\\2~",
          '.',
          " H*1=\t1\t  100.%  \r\n" + Separator + "Total: \t1\t  100%\r\n",
          "1 g",
-         {Missing("["), Missing("]")}},
+         {Missing("\\"), Missing("~")}},
+        {"group, shipped table",
+         "",
+         "Ca(OH)2",
+         '.',
+         "Ca*1=\t40.078\t  54.09%  \r\n"
+         " O*2=\t31.998\t  43.19%  \r\n"
+         " H*2=\t2.016\t  2.72%  \r\n" +
+             Separator + "Total: \t74.092\t  100%\r\n",
+         "74.092 g",
+         {}},
+        {"decimal multiplier of a hydrate's part",
+         SimpleTable,
+         "H\xB7"
+         "1.5H2O",
+         '.',
+         " H*1=\t1\t  3.57%  \r\n"
+         " H*3=\t3\t  10.71%  \r\n"
+         " O*1.5=\t24\t  85.71%  \r\n" +
+             Separator + "Total: \t28\t  100%\r\n",
+         "28 g",
+         {}},
         {"negative weights with a non-zero total",
          "\"H\",1,1\r\n\"X\",0,-0.5\r\n",
          "HX",
@@ -271,15 +292,14 @@ TEST_F(CalculationTest, MoreThanThirtyEntriesAreRefused) {
     }
 }
 
-TEST_F(CalculationTest, UnreadableFormulaIsRefusedNamingTheCharacter) {
-    // The table is missing, so a refusal for the formula shows it was checked before reading.
+TEST_F(CalculationTest, UnreadableFormulaIsRefusedNamingTheCharacterAsTyped) {
+    // The table is missing, so a refusal for the formula shows it was read before the table.
     const ElementTable Table(Folder.Path("missing.dat"));
     const std::pair<std::string, std::string> Cases[] = {
-        {"Ca(OH)2", "Formula: character 3 \"(\" can't be read"},
+        {"Ca()2", "Formula: character 4 \")\": the group is empty"},
+        {"Fe3+", "Formula: character 4 \"+\": write the charge after ^, as in Fe^3+ or Fe3^+"},
         {"h2o", "Formula: character 1 \"h\" can't be read"},
-        {"Uuo", "Formula: character 3 \"o\" can't be read"},
-        {"H.", "Formula: character 2 \".\" can't be read"},
-        {"2H", "Formula: character 1 \"2\" can't be read"},
+        {"H\xE2\x82\x82O\xE2\x9C\x93", "Formula: character 4 \"\xE2\x9C\x93\" can't be read"},
         {"H2\r", "Formula: character 3 (code 13) can't be read"},
         {std::string("H\0", 2), "Formula: character 2 (code 0) can't be read"},
     };
@@ -288,7 +308,7 @@ TEST_F(CalculationTest, UnreadableFormulaIsRefusedNamingTheCharacter) {
         RecordingView View;
         View.Mass = "74.09 g";
         View.Report = "earlier report";
-        Calculate(Entries, Formula, Table, View, '.');
+        Calculate(Entries, ReadTyped(Formula), Table, View, '.');
         ExpectRefused(View, Notice);
     }
 }
@@ -392,12 +412,13 @@ TEST_F(CalculationTest, EveryCharacterAloneAndInPairs) {
                 Formula += static_cast<char>(Second);
             RecordingView View;
             Calculate(Entries, Formula, Table, View, '.');
-            const FormulaCheck Check = CheckFormula(Formula);
-            if (!Check.Readable) {
+            const FormulaReading Reading = ReadFormula(Formula);
+            if (Reading.Result != FormulaResult::Read) {
                 ++Refusals;
                 ASSERT_EQ(View.Notices.size(), 1u) << ::testing::PrintToString(Formula);
-                ASSERT_EQ(View.Notices[0].rfind(
-                              "Formula: character " + std::to_string(Check.Position) + " ", 0),
+                ASSERT_EQ(View.Notices[0].rfind("Formula: character " +
+                                                    std::to_string(Reading.Position + 1) + " ",
+                                                0),
                           0u)
                     << View.Notices[0];
                 ASSERT_EQ(View.Report, "");
@@ -409,7 +430,7 @@ TEST_F(CalculationTest, EveryCharacterAloneAndInPairs) {
                 std::size_t Lines = 0;
                 for (std::size_t At = 0; At < TotalLine; At = View.Report.find("\r\n", At) + 2)
                     ++Lines;
-                ASSERT_EQ(Lines + View.Notices.size(), static_cast<std::size_t>(Check.Entries))
+                ASSERT_EQ(Lines + View.Notices.size(), Reading.Entries.size())
                     << ::testing::PrintToString(Formula);
                 for (const auto& Notice : View.Notices)
                     ASSERT_EQ(Notice.rfind("Element: ", 0), 0u) << Notice;

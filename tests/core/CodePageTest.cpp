@@ -123,15 +123,16 @@ TEST(CodePageTest, AccentedLettersInFormulas) {
               "\xC9\xE9"
               "2\xC9",
               Elements, View, '.');
-    EXPECT_EQ(View.Report, "\xC9\xE9*2=\t10\t  76.92%  \r\n"
-                           " \xC9*1=\t3\t  23.08%  \r\n"
+    // The view gets UTF-8.
+    EXPECT_EQ(View.Report, "\xC3\x89\xC3\xA9*2=\t10\t  76.92%  \r\n"
+                           " \xC3\x89*1=\t3\t  23.08%  \r\n"
                            "============================\r\nTotal: \t13\t  100%\r\n");
     EXPECT_TRUE(View.Notices.empty());
 
     RecordingView Lower;
     Calculate(Entries, "\xE9\xC9", Elements, Lower, '.');
     EXPECT_EQ(Lower.Notices,
-              std::vector<std::string>{"Formula: character 1 \"\xE9\" can't be read"});
+              std::vector<std::string>{"Formula: character 1 \"\xC3\xA9\" can't be read"});
 }
 
 } // namespace

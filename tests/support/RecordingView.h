@@ -11,8 +11,8 @@
 
 namespace Varnock::Testing {
 
-// One call a calculation made on its view, in order. A notice also keeps the report text
-// the user sees behind it.
+// One call a calculation made on its view, in order: a report event holds the whole report
+// after the change. A notice also keeps the report text the user sees behind it.
 struct ViewEvent {
     enum Kind { Report, Mass, Notice } What;
     std::string Text;
@@ -23,10 +23,13 @@ struct ViewEvent {
 
 class RecordingView : public CalculationView {
 public:
-    std::string ReportText() override { return Report; }
-    void SetReportText(const std::string& Text) override {
-        Report = Text;
-        Record({ViewEvent::Report, Text, {}});
+    void ClearReport() override {
+        Report.clear();
+        Record({ViewEvent::Report, Report, {}});
+    }
+    void AppendReport(const std::string& Line) override {
+        Report += Line;
+        Record({ViewEvent::Report, Report, {}});
     }
     void SetMassText(const std::string& Text) override {
         Mass = Text;

@@ -205,8 +205,9 @@ TEST_F(WindowInput, HostileTextKeepsOneLineOfFortyWholeCharacters) {
     }
 }
 
-// The box's text goes to the calculation as bytes of the code page: a character the page lacks
-// is one "?", even when it takes two UTF-16 units, and a control character stays itself.
+// The box's text goes to the calculation as it shows: a character the code page lacks is
+// refused under its own name and counted as one character, even when it takes two UTF-16
+// units; a character that shows nothing is named by its code point.
 TEST_F(WindowInput, WhatTheBoxHoldsReachesTheCalculationInTheCodePage) {
     struct Case {
         const char* Name;
@@ -218,9 +219,9 @@ TEST_F(WindowInput, WhatTheBoxHoldsReachesTheCalculationInTheCodePage) {
         {"tab", "H\t2O", "", "18.015 g"},
         {"NUL", "H2" + QString(QChar(0)) + "O", "Formula: character 3 (code 0) can't be read", ""},
         {"right-to-left mark", QChar(0x200F) + QString("H2O"),
-         "Formula: character 1 \"?\" can't be read", ""},
+         "Formula: character 1 (U+200F) can't be read", ""},
         {"emoji after a formula", "H2O" + Emoji + QString(35, ' '),
-         "Formula: character 4 \"?\" can't be read", ""},
+         "Formula: character 4 \"" + Emoji + "\" can't be read", ""},
     };
     for (const Case& Each : Cases) {
         SCOPED_TRACE(Each.Name);
