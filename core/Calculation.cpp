@@ -21,7 +21,7 @@ struct TableFailure {
 // Both passes and the totals of one calculation.
 class Calculation {
 public:
-    Calculation(BasVarnock& Table, const ElementTable& Elements, CalculationView& View,
+    Calculation(BasVarnock& Table, const ElementWeights& Elements, CalculationView& View,
                 char DecimalSeparator)
         : Table(Table), Elements(Elements), View(View), DecimalSeparator(DecimalSeparator) {}
 
@@ -69,7 +69,8 @@ private:
                 Table.ElementPercent(Index) = Mass / Total * Value(100);
                 PercentSum += Table.ElementPercent(Index);
             }
-            Append(EntryLine(Index));
+            if (View.ShowsReport())
+                Append(EntryLine(Index));
         }
     }
 
@@ -82,11 +83,14 @@ private:
                "  " + Share + "%  " + std::string(LineFeed);
     }
 
-    void Append(const std::string& Line) { View.AppendReport(ToUtf8(Line)); }
+    void Append(const std::string& Line) {
+        if (View.ShowsReport())
+            View.AppendReport(ToUtf8(Line));
+    }
     std::string Text(const Value& Number) const { return Number.Text(DecimalSeparator); }
 
     BasVarnock& Table;
-    const ElementTable& Elements;
+    const ElementWeights& Elements;
     CalculationView& View;
     const char DecimalSeparator;
     int Entries = 0;
@@ -96,7 +100,7 @@ private:
 
 } // namespace
 
-void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementTable& Elements,
+void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementWeights& Elements,
                CalculationView& View, char DecimalSeparator) {
     // A refused calculation shows neither lines nor a mass, so nothing stale is taken for it.
     const auto Refuse = [&](const std::string& Message) {
@@ -122,7 +126,7 @@ void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementTabl
     }
 }
 
-void Calculate(BasVarnock& Table, std::string_view Formula, const ElementTable& Elements,
+void Calculate(BasVarnock& Table, std::string_view Formula, const ElementWeights& Elements,
                CalculationView& View, char DecimalSeparator) {
     Calculate(Table, FromCodePage(Formula), Elements, View, DecimalSeparator);
 }

@@ -20,15 +20,17 @@ public:
     virtual void SetMassText(const std::string& Text) = 0;
     // Shows a message and returns once the user has closed it; the lines so far stay shown.
     virtual void Notice(const std::string& Message) = 0;
+    // A view that shows no report (a list of masses) is spared the writing of its lines.
+    virtual bool ShowsReport() const { return true; }
 };
 
 // Reads the formula, weighs every entry from the table and writes the report and the mass.
 // A formula that can't be read, has too many entries, or meets a failing table file gives one
 // notice and leaves no report lines and no mass. The entry table is left reset.
-void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementTable& Elements,
+void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementWeights& Elements,
                CalculationView& View, char DecimalSeparator);
 // The same for a formula already in the code page.
-void Calculate(BasVarnock& Table, std::string_view Formula, const ElementTable& Elements,
+void Calculate(BasVarnock& Table, std::string_view Formula, const ElementWeights& Elements,
                CalculationView& View, char DecimalSeparator);
 
 } // namespace Varnock

@@ -158,6 +158,16 @@ bool SameText(std::string_view One, std::string_view Other) {
     return true;
 }
 
+// A matched record's weight field as a calculation uses it: an empty weight, quoted or not,
+// gives no mass (the element counts as missing); a quoted weight that reads as a number is used
+// as that number, other text raises error 13.
+Value WeightValue(std::string_view Text, bool Quoted) {
+    if (Text.empty())
+        return Value();
+    const Value Result = FieldValue(Text, Quoted);
+    return Result.IsString() ? Value(Result.AsDouble()) : Result;
+}
+
 Value ReadValue(FieldReader& Reader) {
     bool Quoted = false;
     const std::string_view Text = Reader.ReadField(Quoted);
@@ -201,14 +211,37 @@ Value ElementTable::WeightOfSymbol(std::string_view Symbol) const try {
             Matched = true;
         }
     }
-    // An empty weight, quoted or not, gives no mass: the element counts as missing.
-    if (!Matched || Weight.empty())
-        return Value();
-    // A quoted weight that reads as a number is used as that number; other text is an error.
-    const Value Result = FieldValue(Weight, WeightQuoted);
-    return Result.IsString() ? Value(Result.AsDouble()) : Result;
+    return Matched ? WeightValue(Weight, WeightQuoted) : Value();
 } catch (const std::bad_alloc&) {
     throw RunTimeError(ErrOutOfMemory);
+}
+
+ElementSnapshot::ElementSnapshot(const ElementTable& Table) try : FilePath(Table.Path()) {
+    TextFile File(FilePath);
+    FieldReader Reader(File);
+    bool Quoted = false;
+    while (!Reader.AtEnd()) {
+        const std::string Symbol(Reader.ReadField(Quoted));
+        Reader.ReadField(Quoted);
+        const std::string_view Text = Reader.ReadField(Quoted);
+        Weight& Last = Weights[Symbol];
+        try {
+            Last = {WeightValue(Text, Quoted), 0};
+        } catch (const RunTimeError& Error) {
+            Last = {Value(), Error.Number()};
+        }
+    }
+} catch (const std::bad_alloc&) {
+    throw RunTimeError(ErrOutOfMemory);
+}
+
+Value ElementSnapshot::WeightOfSymbol(std::string_view Symbol) const {
+    const auto Found = Weights.find(std::string(Symbol));
+    if (Found == Weights.end())
+        return Value();
+    if (Found->second.Error != 0)
+        throw RunTimeError(Found->second.Error);
+    return Found->second.Number;
 }
 
 } // namespace Varnock

@@ -119,20 +119,26 @@ TEST(ElementTableTest, WeightOfTheLastRecordWithExactlyTheSymbol) {
     };
     const TempDir Folder;
     const ElementTable Table(Folder.Write("elements.dat", Bytes));
-    for (const auto& Each : Cases) {
-        SCOPED_TRACE(Each.Symbol);
-        const Value Weight = Table.WeightOfSymbol(Each.Symbol);
-        EXPECT_EQ(!Weight.IsEmpty(), Each.Found);
-        if (Each.Found) {
-            EXPECT_FALSE(Weight.IsString());
-            EXPECT_DOUBLE_EQ(Weight.AsDouble(), Each.Weight);
+    // A snapshot answers as the file did when it was read, failures included.
+    const ElementSnapshot Snapshot(Table);
+    for (const ElementWeights* Weights : {static_cast<const ElementWeights*>(&Table),
+                                          static_cast<const ElementWeights*>(&Snapshot)}) {
+        for (const auto& Each : Cases) {
+            SCOPED_TRACE(Each.Symbol);
+            const Value Weight = Weights->WeightOfSymbol(Each.Symbol);
+            EXPECT_EQ(!Weight.IsEmpty(), Each.Found);
+            if (Each.Found) {
+                EXPECT_FALSE(Weight.IsString());
+                EXPECT_DOUBLE_EQ(Weight.AsDouble(), Each.Weight);
+            }
         }
+        // A weight that is no number fails only when it is the one asked for.
+        EXPECT_EQ(ErrorNumberOf([&] { Weights->WeightOfSymbol("Bad"); }), ErrTypeMismatch);
     }
-    // A weight that is no number fails only when it is the one asked for.
-    EXPECT_EQ(ErrorNumberOf([&] { Table.WeightOfSymbol("Bad"); }), ErrTypeMismatch);
-    // Each lookup sees the file as it is now.
+    // Each lookup of the table sees the file as it is now; the snapshot keeps it as it was.
     Folder.Write("elements.dat", "\"H\",1,3\r\n");
     EXPECT_DOUBLE_EQ(Table.WeightOfSymbol("H").AsDouble(), 3);
+    EXPECT_DOUBLE_EQ(Snapshot.WeightOfSymbol("H").AsDouble(), 2.014);
 
     const ElementTable Empty(Folder.Write("empty.dat", ""));
     EXPECT_TRUE(Empty.WeightOfSymbol("H").IsEmpty());

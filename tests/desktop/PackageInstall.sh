@@ -1,7 +1,8 @@
 #!/bin/sh
 # The .deb as a user gets it: built with CPack, checked by lintian, installed with apt-get,
-# started as /usr/bin/varnock under Xvfb until its window shows the table was read, closed by
-# its close button, removed, and then nothing of it may be left.
+# asked for a mass on the command line, started as /usr/bin/varnock under Xvfb until its window
+# shows the table was read, closed by its close button, removed, and then nothing of it may be
+# left.
 #
 #   tests/PackageInstall.sh BUILD_DIR VARNOCK_XSHOT
 #
@@ -44,6 +45,7 @@ Files=$(dpkg -L varnock)
 [ "$(readlink -f /usr/bin/varnock)" = /usr/lib/varnock/varnock ] ||
     Fail "/usr/bin/varnock does not lead to the program"
 [ -f /usr/lib/varnock/elements.dat ] || Fail "no element table beside the program"
+[ -x /usr/lib/varnock/varnock-window ] || Fail "no window program beside the program"
 desktop-file-validate /usr/share/applications/test.tervalin.Varnock.desktop ||
     Fail "the installed desktop entry is not valid"
 appstreamcli validate --no-net /usr/share/metainfo/test.tervalin.Varnock.metainfo.xml >/dev/null ||
@@ -53,6 +55,12 @@ for Size in 16 32 48 128 256; do
 done
 [ -f /usr/share/icons/hicolor/scalable/apps/varnock.svg ] || Fail "no scalable icon"
 [ "$(man -w varnock)" = /usr/share/man/man1/varnock.1.gz ] || Fail "man varnock finds no page"
+
+# The command line from elsewhere through the link, with no display, weighs against the table
+# beside the program.
+Mass=$(cd / && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM varnock --mass H2O) ||
+    Fail "varnock --mass H2O failed"
+[ "$Mass" = "18.015 g" ] || Fail "varnock --mass H2O printed '$Mass'"
 
 # Started from elsewhere through the link, as the menu does. The caption is set only once
 # the table beside the program has been read.

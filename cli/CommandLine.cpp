@@ -1,0 +1,405 @@
+#include "cli/CommandLine.h"
+
+#include <memory>
+#include <optional>
+
+#include "cli/Console.h"
+#include "core/Calculation.h"
+#include "core/ElementTable.h"
+#include "core/RunTimeError.h"
+#include "core/TextRules.h"
+#include "core/TypedFormula.h"
+
+namespace Varnock {
+
+namespace {
+
+constexpr std::string_view Program = "varnock";
+constexpr std::string_view MassUnit = " g";
+
+constexpr std::string_view HelpText =
+    R"(Usage: varnock [OPTION]... FORMULA...
+  or:  varnock --list FILE [OPTION]...
+Weigh chemical formulas against the element table, as the Varnock window does.
+Without arguments, varnock opens its window.
+
+For each FORMULA, print its report (a line per element entry with its count, mass
+and share in percent, and the total) and then its formula mass. Notices go to
+standard error, each after the formula it is about.
+
+  --mass          print only the formula mass, one line per formula (an empty
+                    line for a formula that gives none)
+  --list FILE     weigh one formula per line of FILE (- for standard input) and
+                    write one tab-separated line per formula: formula, mass in
+                    grams, notices; blank lines and lines starting with # are
+                    skipped, lines longer than 40 characters refused. FILE's
+                    formulas are weighed against the element table as it was
+                    when the list started.
+  --csv           with --list, write comma-separated values instead
+  --table FILE    read atomic weights from FILE instead of elements.dat beside
+                    the program
+  --point         write the decimal separator as ".", whatever the locale
+      --help      display this help and exit
+      --version   output version information and exit
+
+Formulas are read as chemists write them: Ca(OH)2, K4[Fe(CN)6], CuSO4*5H2O,
+2H2O, Fe0.95O, SO4^2-; subscript digits and superscript charges may be pasted.
+
+Exit status:
+ 0  every formula gave a mass without a notice,
+ 1  a formula was refused or named an element the table lacks,
+ 2  the command line could not be understood,
+ 3  the element table can't be read.
+)";
+
+constexpr std::string_view VersionText = R"(varnock 1.0
+Copyright (c) 2026 The Varnock developers
+License MIT: <https://opensource.org/license/mit>.
+This is free software: you are free to change and redistribute it.
+There is NO WARRANTY, to the extent permitted by law.
+)";
+
+enum class Mode { Report, Mass, List, Help, Version };
+
+struct Options {
+    Mode Chosen = Mode::Report;
+    bool Csv = false;
+    bool Point = false;
+    std::optional<std::string> Table;
+    std::string ListFile;
+    std::vector<std::string> Formulas;
+};
+
+// A usage error: what was wrong, told GNU style.
+struct UsageError {
+    std::string What;
+};
+
+// A list file that can't be opened.
+struct InputError {
+    std::string Path;
+};
+
+// A list file that failed while it was read.
+struct ListFailure {
+    int Number;
+    std::string Path;
+};
+
+// The texts a calculation hands its view, kept for the command line to write.
+class CollectingView : public CalculationView {
+public:
+    void ClearReport() override { Report.clear(); }
+    void AppendReport(const std::string& Line) override { Report += Line; }
+    void SetMassText(const std::string& Text) override { Mass = Text; }
+    void Notice(const std::string& Message) override { Notices.push_back(Message); }
+    bool ShowsReport() const override { return WantsReport; }
+
+    void Clear() {
+        Report.clear();
+        Mass.clear();
+        Notices.clear();
+    }
+
+    bool WantsReport = true;
+    std::string Report;
+    std::string Mass;
+    std::vector<std::string> Notices;
+};
+
+Options ReadOptions(const std::vector<std::string>& Arguments) {
+    Options Read;
+    bool Listed = false;
+    bool OptionsEnd = false;
+    const auto Value = [&](std::size_t& Index, std::string_view Name,
+                           std::string_view Given) -> std::string {
+        if (Given.data())
+            return std::string(Given);
+        if (++Index >= Arguments.size())
+            throw UsageError{"option '" + std::string(Name) + "' requires an argument"};
+        return Arguments[Index];
+    };
+    for (std::size_t Index = 1; Index < Arguments.size(); ++Index) {
+        const std::string& Argument = Arguments[Index];
+        if (OptionsEnd || Argument.size() < 2 || Argument.compare(0, 2, "--") != 0) {
+            Read.Formulas.push_back(Argument);
+            continue;
+        }
+        if (Argument == "--") {
+            OptionsEnd = true;
+            continue;
+        }
+        const std::size_t Equals = Argument.find('=');
+        const std::string Name = Argument.substr(0, Equals);
+        const std::string_view Given = Equals == std::string::npos
+                                           ? std::string_view()
+                                           : std::string_view(Argument).substr(Equals + 1);
+        const auto NoValue = [&] {
+            if (Given.data())
+                throw UsageError{"option '" + Name + "' doesn't allow an argument"};
+        };
+        if (Name == "--mass") {
+            NoValue();
+            Read.Chosen = Mode::Mass;
+        } else if (Name == "--list") {
+            Read.ListFile = Value(Index, Name, Given);
+            Listed = true;
+        } else if (Name == "--csv") {
+            NoValue();
+            Read.Csv = true;
+        } else if (Name == "--table") {
+            Read.Table = Value(Index, Name, Given);
+        } else if (Name == "--point") {
+            NoValue();
+            Read.Point = true;
+        } else if (Name == "--help" || Name == "--version") {
+            NoValue();
+            Read.Chosen = Name == "--help" ? Mode::Help : Mode::Version;
+            return Read; // answered at once, whatever else is there
+        } else {
+            throw UsageError{"unrecognized option '" + Argument + "'"};
+        }
+    }
+    if (Listed) {
+        if (Read.Chosen == Mode::Mass || !Read.Formulas.empty())
+            throw UsageError{"--list takes its formulas from FILE alone"};
+        Read.Chosen = Mode::List;
+    } else if (Read.Csv) {
+        throw UsageError{"--csv goes with --list"};
+    } else if (Read.Formulas.empty()) {
+        throw UsageError{"no formula given"};
+    }
+    return Read;
+}
+
+// Reads a file or standard input line by line; output goes out before each wait for input.
+class LineReader {
+public:
+    LineReader(Console::Handle From, LineOutput& Before) : From(From), Before(Before) {}
+
+    // The next line without its line end; false at the end of the input.
+    bool Next(std::string& Line) {
+        while (true) {
+            const std::size_t End = Buffer.find('\n', Start);
+            if (End != std::string::npos || Ended) {
+                if (Start >= Buffer.size() && End == std::string::npos)
+                    return false;
+                const std::size_t Stop = End == std::string::npos ? Buffer.size() : End;
+                Line.assign(Buffer, Start, Stop - Start);
+                Start = Stop + 1;
+                if (!Line.empty() && Line.back() == '\r')
+                    Line.pop_back();
+                return true;
+            }
+            Buffer.erase(0, Start);
+            Start = 0;
+            Before.Flush();
+            char Chunk[65536];
+            const long Count = Console::Read(From, Chunk, sizeof Chunk);
+            if (Count < 0)
+                throw RunTimeError(ErrDeviceIO);
+            Ended = Count == 0;
+            Buffer.append(Chunk, static_cast<std::size_t>(Count));
+        }
+    }
+
+private:
+    Console::Handle From;
+    LineOutput& Before;
+    std::string Buffer;
+    std::size_t Start = 0;
+    bool Ended = false;
+};
+
+bool Skipped(std::string_view Line) {
+    return Line.find_first_not_of(" \t") == std::string_view::npos ||
+           (!Line.empty() && Line[0] == '#');
+}
+
+// A field of the list: tabs would end it early in tab-separated output, so they become
+// spaces; comma-separated output quotes a field that needs it.
+std::string Field(std::string_view Text, bool Csv) {
+    if (!Csv) {
+        std::string Plain(Text);
+        for (char& Character : Plain)
+            if (Character == '\t')
+                Character = ' ';
+        return Plain;
+    }
+    if (Text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(Text);
+    std::string Quoted = "\"";
+    for (char Character : Text) {
+        if (Character == '"')
+            Quoted += '"';
+        Quoted += Character;
+    }
+    return Quoted + "\"";
+}
+
+// One run of the command line over its formulas.
+class Run {
+public:
+    Run(const Options& Chosen, CommandLineIo& Io)
+        : Chosen(Chosen), Io(Io),
+          Path(Chosen.Table ? *Chosen.Table : Io.ProgramFolder + std::string(ElementTableName)),
+          Separator(Chosen.Point ? '.' : Io.DecimalSeparator) {}
+
+    int Go() {
+        const ElementTable Table(Path);
+        std::unique_ptr<ElementSnapshot> Snapshot;
+        try {
+            if (Chosen.Chosen == Mode::List)
+                Snapshot = std::make_unique<ElementSnapshot>(Table);
+            else // a table that can't be read is told before any result
+                Table.ListAll([](const ElementRecord&) {});
+        } catch (const RunTimeError& Failure) {
+            Io.Err.Line(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) +
+                        " reading " + Path + std::string(Io.LineEnd));
+            return ExitTableUnreadable;
+        }
+        if (Snapshot)
+            List(*Snapshot);
+        else
+            for (std::size_t Index = 0; Index < Chosen.Formulas.size(); ++Index)
+                Single(Chosen.Formulas[Index], Table, Index > 0);
+        return Noticed ? ExitNoticed : ExitDone;
+    }
+
+private:
+    // Reads the formula as the window does, refusing more than the box holds.
+    void Weigh(const std::string& Formula, const ElementWeights& Weights) {
+        View.Clear();
+        const TypedFormula Typed = ReadTyped(Formula);
+        if (Typed.Characters > static_cast<std::uint32_t>(FormulaLimit)) {
+            View.Notice("Formula: " + std::to_string(Typed.Characters) + " characters, at most " +
+                        std::to_string(FormulaLimit) + " can be read");
+        } else {
+            Calculate(Entries, Typed, Weights, View, Separator);
+        }
+        Noticed = Noticed || !View.Notices.empty();
+    }
+
+    std::string LineEnded(std::string Text) const { return Text.append(Io.LineEnd); }
+
+    void Single(const std::string& Formula, const ElementWeights& Weights, bool After) {
+        Weigh(Formula, Weights);
+        for (const auto& Notice : View.Notices)
+            Io.Err.Line(LineEnded(Formula + ": " + Notice));
+        if (Chosen.Chosen == Mode::Mass) {
+            Io.Out.Line(LineEnded(View.Mass));
+        } else if (!View.Mass.empty()) {
+            std::string Block = After ? std::string(Io.LineEnd) : std::string();
+            Block += LineEnded(ReportHeading());
+            for (std::size_t Start = 0; Start < View.Report.size();) {
+                const std::size_t End = View.Report.find(LineFeed, Start);
+                Block += LineEnded(View.Report.substr(Start, End - Start));
+                Start = End + LineFeed.size();
+            }
+            Block += LineEnded("Formula Mass: " + View.Mass);
+            Io.Out.Line(Block);
+        }
+        Io.Out.Flush();
+    }
+
+    void List(const ElementWeights& Weights) {
+        const bool Csv = Chosen.Csv;
+        const char Between = Csv ? ',' : '\t';
+        View.WantsReport = false;
+        Console::Handle Input = Console::StandardInput();
+        if (Chosen.ListFile != "-") {
+            Input = Console::OpenInput(Chosen.ListFile);
+            if (Input == Console::NoHandle)
+                throw InputError{Chosen.ListFile};
+        }
+        struct Closer {
+            Console::Handle File;
+            ~Closer() {
+                if (File != Console::StandardInput())
+                    Console::Close(File);
+            }
+        } Closing{Input};
+
+        Io.Out.Line(LineEnded(std::string("formula") + Between + "mass (g)" + Between + "notices"));
+        LineReader Lines(Input, Io.Out);
+        std::string Formula;
+        bool First = true;
+        while (Next(Lines, Formula)) {
+            // A byte order mark that an editor put in front of the first line is no character.
+            if (First && Formula.compare(0, 3, "\xEF\xBB\xBF") == 0)
+                Formula.erase(0, 3);
+            First = false;
+            if (Skipped(Formula))
+                continue;
+            Weigh(Formula, Weights);
+            std::string Mass = View.Mass;
+            if (Mass.size() >= MassUnit.size() &&
+                Mass.compare(Mass.size() - MassUnit.size(), MassUnit.size(), MassUnit) == 0)
+                Mass.resize(Mass.size() - MassUnit.size());
+            std::string Notices;
+            for (const auto& Notice : View.Notices)
+                Notices += (Notices.empty() ? "" : "; ") + Notice;
+            Io.Out.Line(LineEnded(Field(Formula, Csv) + Between + Field(Mass, Csv) + Between +
+                                  Field(Notices, Csv)));
+        }
+    }
+
+    bool Next(LineReader& Lines, std::string& Formula) const {
+        try {
+            return Lines.Next(Formula);
+        } catch (const RunTimeError& Failure) {
+            throw ListFailure{Failure.Number(), Chosen.ListFile};
+        }
+    }
+
+    const Options& Chosen;
+    CommandLineIo& Io;
+    const std::string Path;
+    const char Separator;
+    BasVarnock Entries;
+    CollectingView View;
+    bool Noticed = false;
+};
+
+// The texts above are written with LF; the system's line end replaces it.
+std::string WithLineEnds(std::string_view Text, std::string_view LineEnd) {
+    std::string Out;
+    for (char Character : Text) {
+        if (Character == '\n')
+            Out += LineEnd;
+        else
+            Out += Character;
+    }
+    return Out;
+}
+
+} // namespace
+
+int RunCommandLine(const std::vector<std::string>& Arguments, CommandLineIo& Io) {
+    const std::string End(Io.LineEnd);
+    int Status = ExitUsage;
+    try {
+        const Options Chosen = ReadOptions(Arguments);
+        if (Chosen.Chosen == Mode::Help || Chosen.Chosen == Mode::Version) {
+            Io.Out.Line(WithLineEnds(Chosen.Chosen == Mode::Help ? HelpText : VersionText, End));
+            Status = ExitDone;
+        } else {
+            Status = Run(Chosen, Io).Go();
+        }
+    } catch (const UsageError& Wrong) {
+        Io.Err.Line(std::string(Program) + ": " + Wrong.What + End + "Try '" +
+                    std::string(Program) + " --help' for more information." + End);
+    } catch (const InputError& Missing) {
+        Io.Err.Line(std::string(Program) + ": " + Missing.Path + ": can't be opened" + End);
+    } catch (const ListFailure& Failure) {
+        // Reading the list failed halfway: what was weighed so far stays written.
+        Io.Err.Line(std::string(Program) + ": " + ErrorNumberText(Failure.Number) + " reading " +
+                    Failure.Path + End);
+        Status = ExitNoticed;
+    }
+    Io.Out.Flush();
+    Io.Err.Flush();
+    return Status;
+}
+
+} // namespace Varnock

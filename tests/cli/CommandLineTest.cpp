@@ -1,0 +1,179 @@
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli/CommandLine.h"
+#include "cli/Console.h"
+#include "tests/support/TestSystem.h"
+
+namespace Varnock {
+namespace {
+
+class StringOutput : public LineOutput {
+public:
+    void Line(std::string_view Text) override { Written += Text; }
+    std::string Written;
+};
+
+// The command line run in this process against the shipped table, with LF line ends so the
+// expected texts read plainly; what it wrote and the status it gave.
+struct Ran {
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+Ran RunVarnock(std::vector<std::string> Arguments, char LocaleSeparator = '.') {
+    StringOutput Out, Err;
+    CommandLineIo Io{Out, Err, "\n", LocaleSeparator, ""};
+    Arguments.insert(Arguments.begin(), {"varnock", "--table", VARNOCK_ELEMENTS_DAT});
+    const int Status = RunCommandLine(Arguments, Io);
+    return {Status, Out.Written, Err.Written};
+}
+
+TEST(CommandLineTest, PrintsTheReportAsTheWindowShowsIt) {
+    const Ran Water = RunVarnock({"H2O", "Ca(OH)2"});
+    EXPECT_EQ(Water.Status, ExitDone);
+    EXPECT_EQ(Water.Out, "Name\tweight\t    %\n"
+                         " H*2=\t2.016\t  11.19%  \n"
+                         " O*1=\t15.999\t  88.81%  \n"
+                         "============================\n"
+                         "Total: \t18.015\t  100%\n"
+                         "Formula Mass: 18.015 g\n"
+                         "\n"
+                         "Name\tweight\t    %\n"
+                         "Ca*1=\t40.078\t  54.09%  \n"
+                         " O*2=\t31.998\t  43.19%  \n"
+                         " H*2=\t2.016\t  2.72%  \n"
+                         "============================\n"
+                         "Total: \t74.092\t  100%\n"
+                         "Formula Mass: 74.092 g\n");
+    EXPECT_EQ(Water.Err, "");
+
+    // A refused formula prints nothing; a missing element keeps the lines of the others.
+    const Ran Missing = RunVarnock({"Fe3+", "HXO"}, ',');
+    EXPECT_EQ(Missing.Status, ExitNoticed);
+    EXPECT_EQ(Missing.Out, "\n"
+                           "Name\tweight\t    %\n"
+                           " H*1=\t1,008\t  5,93%  \n"
+                           " O*1=\t15,999\t  94,07%  \n"
+                           "============================\n"
+                           "Total: \t17,007\t  100%\n"
+                           "Formula Mass: 17,007 g\n");
+    EXPECT_EQ(Missing.Err,
+              "Fe3+: Formula: character 4 \"+\": write the charge after ^, as in Fe^3+ or Fe3^+\n"
+              "HXO: Element: X Doesn't exist in database\n");
+}
+
+TEST(CommandLineTest, MassAloneOneLinePerFormula) {
+    const Ran Masses = RunVarnock({"--mass",
+                                   "CuSO4\xC2\xB7"
+                                   "5H2O",
+                                   "Ca()", "H\xE2\x82\x82O", "Xx"},
+                                  ',');
+    EXPECT_EQ(Masses.Status, ExitNoticed);
+    EXPECT_EQ(Masses.Out, "249,677 g\n\n18,015 g\n0 g\n");
+    EXPECT_EQ(Masses.Err, "Ca(): Formula: character 4 \")\": the group is empty\n"
+                          "Xx: Element: Xx Doesn't exist in database\n");
+    EXPECT_EQ(RunVarnock({"--point", "--mass", "NaCl"}, ',').Out, "58.44 g\n");
+}
+
+TEST(CommandLineTest, ListsMassesForSpreadsheetsAndAwk) {
+    Testing::TempDir Folder;
+    const std::string List = Folder.Write("list.txt", "\xEF\xBB\xBFH2O\r\n"
+                                                      "# a comment\n"
+                                                      "\n"
+                                                      "  \t\n"
+                                                      "Ca(OH)2, x\n"
+                                                      "Xx2O\n"
+                                                      "K\xE2\x82\x82O.6SiO2\n" +
+                                                          std::string(41, 'C') +
+                                                          "\n"
+                                                          "Fe^3+");
+    const Ran Tabs = RunVarnock({"--list", List}, ',');
+    EXPECT_EQ(Tabs.Status, ExitNoticed);
+    EXPECT_EQ(Tabs.Out, "formula\tmass (g)\tnotices\n"
+                        "H2O\t18,015\t\n"
+                        "Ca(OH)2, x\t\tFormula: character 8 \",\" can't be read\n"
+                        "Xx2O\t15,999\tElement: Xx Doesn't exist in database\n"
+                        "K\xE2\x82\x82O.6SiO2\t\tFormula: character 4 \".\": write "
+                        "K\xE2\x82\x82O\xC2\xB7"
+                        "6SiO2 or K\xE2\x82\x82O0.6SiO2\n" +
+                            std::string(41, 'C') +
+                            "\t\tFormula: 41 characters, at most 40 can be read\n"
+                            "Fe^3+\t55,845\t\n");
+    EXPECT_EQ(Tabs.Err, "");
+
+    const Ran Commas = RunVarnock({"--list=" + List, "--csv"}, ',');
+    EXPECT_EQ(Commas.Out.substr(0, Commas.Out.find("Xx2O")),
+              "formula,mass (g),notices\n"
+              "H2O,\"18,015\",\n"
+              "\"Ca(OH)2, x\",,\"Formula: character 8 \"\",\"\" can't be read\"\n");
+    EXPECT_EQ(RunVarnock({"--list", List, "--csv", "--point"}, ',').Out.substr(25, 12),
+              "H2O,18.015,\n");
+
+    const std::string Good = Folder.Write("good.txt", "NaCl\n2H2O\n");
+    const Ran Plain = RunVarnock({"--list", Good});
+    EXPECT_EQ(Plain.Status, ExitDone);
+    EXPECT_EQ(Plain.Out, "formula\tmass (g)\tnotices\nNaCl\t58.44\t\n2H2O\t36.03\t\n");
+}
+
+TEST(CommandLineTest, ExitStatusesAndWhatTheyPrint) {
+    Testing::TempDir Folder;
+    const std::string Truncated = Folder.Write("cut.dat", "\"H\",1,1.008\r\n\"O\",8");
+    const struct {
+        std::vector<std::string> Arguments;
+        int Status;
+        std::string Err;
+    } Cases[] = {
+        {{"NaCl"}, ExitDone, ""},
+        {{"h2o"}, ExitNoticed, "h2o: Formula: character 1 \"h\" can't be read\n"},
+        {{}, ExitUsage, "varnock: no formula given\nTry 'varnock --help' for more information.\n"},
+        {{"--colour", "H"},
+         ExitUsage,
+         "varnock: unrecognized option '--colour'\nTry 'varnock --help' for more information.\n"},
+        {{"--list"},
+         ExitUsage,
+         "varnock: option '--list' requires an argument\n"
+         "Try 'varnock --help' for more information.\n"},
+        {{"--list", "x", "H2O"},
+         ExitUsage,
+         "varnock: --list takes its formulas from FILE alone\n"
+         "Try 'varnock --help' for more information.\n"},
+        {{"--csv", "H2O"},
+         ExitUsage,
+         "varnock: --csv goes with --list\nTry 'varnock --help' for more information.\n"},
+        {{"--mass=yes", "H2O"},
+         ExitUsage,
+         "varnock: option '--mass' doesn't allow an argument\n"
+         "Try 'varnock --help' for more information.\n"},
+        {{"--list", Folder.Path("none.txt")},
+         ExitUsage,
+         "varnock: " + Folder.Path("none.txt") + ": can't be opened\n"},
+        {{"--table", Folder.Path("none.dat"), "H2O"},
+         ExitTableUnreadable,
+         "varnock: Error number 53 occured reading " + Folder.Path("none.dat") + "\n"},
+        {{"--table", Truncated, "--list", "-"},
+         ExitTableUnreadable,
+         "varnock: Error number 62 occured reading " + Truncated + "\n"},
+        {{"--", "--mass"}, ExitNoticed, "--mass: Formula: character 1 \"-\" can't be read\n"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(::testing::PrintToString(Case.Arguments));
+        const Ran Done = RunVarnock(Case.Arguments);
+        EXPECT_EQ(Done.Status, Case.Status);
+        EXPECT_EQ(Done.Err, Case.Err);
+        if (Case.Status >= ExitUsage) {
+            EXPECT_EQ(Done.Out, ""); // nothing before the refusal
+        }
+    }
+    const Ran Help = RunVarnock({"H2O", "--help"});
+    EXPECT_EQ(Help.Status, ExitDone);
+    EXPECT_EQ(Help.Out.substr(0, 35), "Usage: varnock [OPTION]... FORMULA.");
+    EXPECT_EQ(RunVarnock({"--version"}).Out.substr(0, 12), "varnock 1.0\n");
+}
+
+} // namespace
+} // namespace Varnock
