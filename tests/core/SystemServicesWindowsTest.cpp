@@ -2,10 +2,11 @@
 // page and its uppercase mapping, the user's decimal separator, and files that only Windows
 // has (ANSI names, sharing locks, devices and pipes).
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
-#include <future>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include <windows.h>
@@ -187,19 +188,26 @@ TEST(WindowsFiles, DevicesAndPipesAreRefusedWithoutWaiting) {
     ASSERT_NE(Server, INVALID_HANDLE_VALUE);
     for (const std::string& Path : {std::string("NUL"), std::string("\\\\.\\NUL"), Pipe}) {
         SCOPED_TRACE(Path);
-        // Counted in the thread that reads, so that the thread's own handles stay out.
-        auto Lookup = std::async(std::launch::async, [&] {
+        // Counted in the thread that reads, so that the thread's own handles stay out; this
+        // thread waits by sleeping, since a wait on a future may make a handle of its own
+        // while the other counts.
+        std::atomic<bool> Done = false;
+        int Number = 0, Opened = 0;
+        std::thread Lookup([&] {
             const int Before = OpenDescriptorCount();
-            const int Number = ErrorNumberOf([&] { ElementTable(Path).WeightOfSymbol("H"); });
-            return std::pair(Number, OpenDescriptorCount() - Before);
+            Number = ErrorNumberOf([&] { ElementTable(Path).WeightOfSymbol("H"); });
+            Opened = OpenDescriptorCount() - Before;
+            Done = true;
         });
-        if (Lookup.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        for (int Wait = 0; Wait < 1000 && !Done; ++Wait)
+            Sleep(10);
+        if (!Done) {
             ADD_FAILURE() << "reading a device blocked";
             // Closing the pipe's other end lets the blocked reader go, so that the test ends.
             CloseHandle(Server);
             Server = INVALID_HANDLE_VALUE;
         }
-        const auto [Number, Opened] = Lookup.get();
+        Lookup.join();
         EXPECT_EQ(Number, ErrPathFileAccess);
         EXPECT_EQ(Opened, 0);
     }

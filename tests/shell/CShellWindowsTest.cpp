@@ -20,14 +20,15 @@ namespace {
 namespace fs = std::filesystem;
 using Testing::TempDir;
 
-// The file Path once something has written it, or "(none)" after ten seconds.
+// The file Path once something has written it, or "(none)" after ten seconds. The name can
+// be there a moment before the file opens: the batch file's move may still hold it.
 std::string WaitForFile(const fs::path& Path) {
-    for (int Wait = 0; Wait < 1000 && !fs::exists(Path); ++Wait)
+    for (int Wait = 0; Wait < 1000; ++Wait) {
+        if (std::ifstream In{Path, std::ios::binary})
+            return {std::istreambuf_iterator<char>(In), {}};
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::ifstream In(Path, std::ios::binary);
-    if (!In)
-        return "(none)";
-    return {std::istreambuf_iterator<char>(In), {}};
+    }
+    return "(none)";
 }
 
 class WindowsShell : public ::testing::Test {
