@@ -1,15 +1,13 @@
 #include <chrono>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -19,22 +17,8 @@
 
 #include "tests/support/TestSystem.h"
 
-extern char** environ;
-
 namespace Varnock {
 namespace {
-
-// The environment of this process without anything that names a display.
-std::vector<std::string> NoDisplay() {
-    std::vector<std::string> Kept;
-    for (char** Entry = environ; *Entry; ++Entry) {
-        const std::string Variable = *Entry;
-        if (Variable.rfind("DISPLAY=", 0) != 0 && Variable.rfind("WAYLAND_DISPLAY=", 0) != 0 &&
-            Variable.rfind("QT_QPA_PLATFORM=", 0) != 0)
-            Kept.push_back(Variable);
-    }
-    return Kept;
-}
 
 struct Finished {
     int Status;
@@ -42,66 +26,47 @@ struct Finished {
     std::string Err;
 };
 
-// Starts the program with Input as its standard input; its output goes to files, so nothing
-// waits on a full pipe. Stdout names another place for standard output (/dev/full).
-pid_t Start(const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment,
-            const Testing::TempDir& Folder, const std::string& Input,
-            const std::string& Stdout = "") {
-    Folder.Write("in", Input);
-    posix_spawn_file_actions_t Files;
-    posix_spawn_file_actions_init(&Files);
-    posix_spawn_file_actions_addopen(&Files, 0, Folder.Path("in").c_str(), O_RDONLY, 0);
-    const std::string Out = Stdout.empty() ? Folder.Path("out") : Stdout;
-    posix_spawn_file_actions_addopen(&Files, 1, Out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&Files, 2, Folder.Path("err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<std::string> Words = Arguments;
-    Words.insert(Words.begin(), VARNOCK_PROGRAM);
-    std::vector<char*> Argv, Envp;
-    for (auto& Word : Words)
-        Argv.push_back(Word.data());
-    Argv.push_back(nullptr);
-    std::vector<std::string> Variables = Environment;
-    for (auto& Variable : Variables)
-        Envp.push_back(Variable.data());
-    Envp.push_back(nullptr);
-    pid_t Child = -1;
-    const int Failed =
-        posix_spawn(&Child, VARNOCK_PROGRAM, &Files, nullptr, Argv.data(), Envp.data());
-    posix_spawn_file_actions_destroy(&Files);
-    return Failed ? -1 : Child;
-}
-
 std::string Contents(const std::string& Path) {
     std::ifstream In(Path, std::ios::binary);
     return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
 }
 
-Finished RunProgram(const std::vector<std::string>& Arguments, const std::string& Input = "",
-                    const std::vector<std::string>& Environment = NoDisplay(),
-                    const std::string& Stdout = "") {
+// The shell's words for varnock with Arguments, no display in its environment but Display
+// (a NAME=value), and Folder's files "in" and "err" for standard input and error.
+std::string Command(const std::string& Arguments, const std::string& Display,
+                    const Testing::TempDir& Folder) {
+    return "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + Display +
+           " '" VARNOCK_PROGRAM "' " + Arguments + " <'" + Folder.Path("in") + "' 2>'" +
+           Folder.Path("err") + "'";
+}
+
+// Output goes to files, so nothing waits on a full pipe; Stdout names another place for it,
+// which is not read back.
+Finished RunProgram(const std::string& Arguments, const std::string& Input = "",
+                    const std::string& Display = "", const std::string& Stdout = "") {
     const Testing::TempDir Folder;
-    const pid_t Child = Start(Arguments, Environment, Folder, Input, Stdout);
-    int Status = -1;
-    if (Child < 0 || waitpid(Child, &Status, 0) != Child || !WIFEXITED(Status))
-        return {-1, "", ""};
-    return {WEXITSTATUS(Status), Contents(Folder.Path("out")), Contents(Folder.Path("err"))};
+    Folder.Write("in", Input);
+    const std::string Out = Stdout.empty() ? Folder.Path("out") : Stdout;
+    const int Status =
+        std::system((Command(Arguments, Display, Folder) + " >'" + Out + "'").c_str());
+    return {WIFEXITED(Status) ? WEXITSTATUS(Status) : -1,
+            Stdout.empty() ? Contents(Out) : std::string(), Contents(Folder.Path("err"))};
 }
 
 TEST(CommandLineProgram, RunsWithoutADisplay) {
-    const Finished Mass = RunProgram({"--mass", "H2O"});
+    const Finished Mass = RunProgram("--mass H2O");
     EXPECT_EQ(Mass.Status, 0);
     EXPECT_EQ(Mass.Out, "18.015 g\n");
     EXPECT_EQ(Mass.Err, "");
 
-    const Finished Listed = RunProgram({"--list", "-"}, "H2O\nFe3+\n");
+    const Finished Listed = RunProgram("--list -", "H2O\nFe3+\n");
     EXPECT_EQ(Listed.Status, 1);
     EXPECT_EQ(Listed.Out, "formula\tmass (g)\tnotices\nH2O\t18.015\t\n"
                           "Fe3+\t\tFormula: character 4 \"+\": write the charge after ^, as in "
                           "Fe^3+ or Fe3^+\n");
 
     // Output that can't be written is said so, not taken for success.
-    const Finished Full = RunProgram({"--mass", "H2O"}, "", NoDisplay(), "/dev/full");
+    const Finished Full = RunProgram("--mass H2O", "", "", "/dev/full");
     EXPECT_EQ(Full.Status, 1);
     EXPECT_EQ(Full.Err, "varnock: write error\n");
 }
@@ -151,23 +116,22 @@ public:
 TEST(CommandLineProgram, WritesNothingToTheDisplay) {
     FakeDisplay Fake;
     ASSERT_GE(Fake.Socket, 0);
-    std::vector<std::string> Environment = NoDisplay();
-    Environment.push_back(Fake.Display());
-    EXPECT_EQ(RunProgram({"H2O"}, "", Environment).Status, 0);
-    EXPECT_EQ(RunProgram({"--list", "-"}, "NaCl\n", Environment).Status, 0);
-    EXPECT_EQ(RunProgram({"--help"}, "", Environment).Status, 0);
+    EXPECT_EQ(RunProgram("H2O", "", Fake.Display()).Status, 0);
+    EXPECT_EQ(RunProgram("--list -", "NaCl\n", Fake.Display()).Status, 0);
+    EXPECT_EQ(RunProgram("--help", "", Fake.Display()).Status, 0);
     EXPECT_FALSE(Fake.Visited(std::chrono::milliseconds(0)));
 
     // The window program beside it does connect: the stand-in sees a client when one comes.
-    if (access((std::string(VARNOCK_PROGRAM) + "-window").c_str(), X_OK) != 0)
+    if (access(VARNOCK_PROGRAM "-window", X_OK) != 0)
         GTEST_SKIP() << "no window program in this build";
-    Environment.push_back("QT_QPA_PLATFORM=xcb");
     const Testing::TempDir Folder;
-    const pid_t Window = Start({}, Environment, Folder, "");
-    ASSERT_GT(Window, 0);
+    Folder.Write("in", "");
+    ASSERT_EQ(std::system((Command("", Fake.Display() + " QT_QPA_PLATFORM=xcb", Folder) +
+                           " >/dev/null & echo $! >'" + Folder.Path("pid") + "'")
+                              .c_str()),
+              0);
     EXPECT_TRUE(Fake.Visited(std::chrono::seconds(20)));
-    kill(Window, SIGKILL);
-    waitpid(Window, nullptr, 0);
+    kill(std::stoi(Contents(Folder.Path("pid"))), SIGKILL);
 }
 
 } // namespace
