@@ -97,7 +97,8 @@ private:
         return At;
     }
     bool DigitAt(std::size_t At) const { return At < Text.size() && IsDigit(Text[At]); }
-    bool LetterAt(std::size_t At) const {
+    // A letter or an opening bracket: what a part can start with after a point.
+    bool PartStartsAt(std::size_t At) const {
         return At < Text.size() && (IsLetter(Text[At]) || Closer(Text[At]));
     }
 
@@ -126,7 +127,7 @@ private:
             Entries.push_back({std::string(Text.substr(At, Length)), Value(1)});
             return ReadCount(Skip(At + Length), Entries.size() - 1);
         }
-        if (IsPartSeparator(Character) || (Character == '.' && LetterAt(Skip(At + 1)))) {
+        if (IsPartSeparator(Character) || (Character == '.' && PartStartsAt(Skip(At + 1)))) {
             EndPart(At);
             PartMark = At;
             AtPartStart = true;
