@@ -1,5 +1,7 @@
 #include "ui/VarnockIcon.h"
 
+#include <QGuiApplication>
+
 #include <array>
 #include <cmath>
 #include <limits>
@@ -128,9 +130,12 @@ QImage VarnockIconImage(int Size) {
 
 QIcon VarnockIcon() {
     QIcon Icon;
-    // The larger images serve title bars and task switchers on high-density screens.
+    // The larger images serve title bars and task switchers on high-density screens; drawn
+    // smoothly they cost start-up more than a millisecond, so only such screens get them.
+    const bool Dense = qGuiApp && qGuiApp->devicePixelRatio() > 1;
     for (const int Size : {16, 32, 48, 64})
-        Icon.addPixmap(QPixmap::fromImage(VarnockIconImage(Size)));
+        if (Size <= 32 || Dense)
+            Icon.addPixmap(QPixmap::fromImage(VarnockIconImage(Size)));
     return Icon;
 }
 

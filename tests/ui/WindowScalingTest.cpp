@@ -179,6 +179,13 @@ TEST_F(WindowScaling, InsetFrameIsOneDevicePixelWideJustOutsideTheMassBox) {
     EXPECT_EQ(Drawn.left() - Device(220, Factor), Device(2, Factor));
 }
 
+// Dense screens get the smooth 48 and 64 pixel icons too; others only the two small ones.
+TEST_F(WindowScaling, IconHasImagesForTheScreensDensity) {
+    const auto Sizes = Window.windowIcon().availableSizes();
+    EXPECT_TRUE(Sizes.contains(QSize(32, 32)));
+    EXPECT_EQ(Sizes.contains(QSize(64, 64)), Factor > 1) << "at factor " << Factor;
+}
+
 TEST_F(WindowScaling, TextsScaleAndNoneIsCut) {
     TableFolder Folder("\"H\",1,1.008\r\n\"Og\",118,294\r\n");
     Window.Load(Folder.Folder());
