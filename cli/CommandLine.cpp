@@ -15,7 +15,6 @@ namespace Varnock {
 namespace {
 
 constexpr std::string_view Program = "varnock";
-constexpr std::string_view MassUnit = " g";
 
 constexpr std::string_view HelpText =
     R"(Usage: varnock [OPTION]... FORMULA...

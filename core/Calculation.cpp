@@ -36,10 +36,12 @@ public:
         LookUp();
         Report();
         Table.Reset(Entries);
-        Append(Separator + std::string(LineFeed));
-        Append("Total: " + std::string(TabChar) + Text(Total) + std::string(TabChar) + "  " +
-               Text(PercentSum) + "%" + std::string(LineFeed));
-        View.SetMassText(ToUtf8(Text(Total) + " g"));
+        if (View.ShowsReport()) {
+            Append(Separator + std::string(LineFeed));
+            Append("Total: " + std::string(TabChar) + Text(Total) + std::string(TabChar) + "  " +
+                   Text(PercentSum) + "%" + std::string(LineFeed));
+        }
+        View.SetMassText(ToUtf8(Text(Total) + std::string(MassUnit)));
     }
 
 private:
@@ -83,10 +85,7 @@ private:
                "  " + Share + "%  " + std::string(LineFeed);
     }
 
-    void Append(const std::string& Line) {
-        if (View.ShowsReport())
-            View.AppendReport(ToUtf8(Line));
-    }
+    void Append(const std::string& Line) { View.AppendReport(ToUtf8(Line)); }
     std::string Text(const Value& Number) const { return Number.Text(DecimalSeparator); }
 
     BasVarnock& Table;

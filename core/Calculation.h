@@ -9,6 +9,9 @@
 
 namespace Varnock {
 
+// What follows the number in the mass text: "18.015 g".
+inline constexpr std::string_view MassUnit = " g";
+
 // Where a calculation writes: the window binds these to its controls. The calculation owns the
 // report text and hands it over a line at a time; every text is UTF-8.
 class CalculationView {

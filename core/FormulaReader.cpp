@@ -1,9 +1,5 @@
 #include "core/FormulaReader.h"
 
-#include <charconv>
-#include <limits>
-#include <system_error>
-
 #include "core/FormulaParser.h"
 
 namespace Varnock {
@@ -45,19 +41,6 @@ bool StartsSymbol(char Character) {
 }
 bool IsLetter(char Character) {
     return StartsSymbol(Character) || IsSecondLetter(static_cast<unsigned char>(Character));
-}
-
-// The value of digits with at most one point, as the count rule reads them: too small for a
-// double is 0, too large stays too large, so that the calculation reports an overflow.
-double NumberValue(const std::string& Packed) {
-    double Number = 0;
-    const auto Result = std::from_chars(Packed.data(), Packed.data() + Packed.size(), Number,
-                                        std::chars_format::fixed);
-    if (Result.ec == std::errc::result_out_of_range) {
-        const bool WholePartZero = Packed.find_first_not_of('0') == Packed.find('.');
-        return WholePartZero ? 0.0 : std::numeric_limits<double>::infinity();
-    }
-    return Number;
 }
 
 // Where a reading stops short: thrown inside the reader, caught once at its top.
@@ -166,7 +149,9 @@ private:
             }
         }
         At = Skip(End);
-        const double Number = NumberValue(Packed);
+        // Read as the count rule reads a count: too small for a double is 0, too large stays
+        // too large, so that the calculation reports an overflow.
+        const double Number = LeadingNumber(Packed);
         if (Number == 0)
             throw Stop{FormulaResult::ZeroCount, Start};
         return Number;

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "core/RunTimeError.h"
+#include "core/Utf8.h"
 
 // Windows-1252 stands in for the ANSI code page Windows would give.
 
@@ -71,31 +72,10 @@ unsigned char UpperCase(unsigned char Code) {
 std::string FromUtf8(std::string_view Utf8) {
     std::string Out;
     Out.reserve(Utf8.size());
-    std::size_t At = 0;
-    while (At < Utf8.size()) {
-        const auto Lead = static_cast<unsigned char>(Utf8[At]);
-        int Length = Lead < 0x80                    ? 1
-                     : Lead >= 0xF0 && Lead <= 0xF4 ? 4
-                     : Lead >= 0xE0                 ? 3
-                     : Lead >= 0xC2 && Lead < 0xE0  ? 2
-                                                    : 0;
-        char32_t Point = Length == 1 ? Lead : Lead & (0x7F >> Length);
-        for (int Next = 1; Next < Length; ++Next) {
-            const std::size_t Index = At + static_cast<std::size_t>(Next);
-            const auto Byte = Index < Utf8.size() ? static_cast<unsigned char>(Utf8[Index]) : 0;
-            if ((Byte & 0xC0) != 0x80) {
-                Length = 0;
-                break;
-            }
-            Point = (Point << 6) | (Byte & 0x3F);
-        }
-        // Overlong forms, surrogates and points past U+10FFFF are not characters.
-        const bool Valid =
-            Length > 0 &&
-            !(Length == 3 && (Point < 0x800 || (Point >= 0xD800 && Point <= 0xDFFF))) &&
-            !(Length == 4 && (Point < 0x10000 || Point > 0x10FFFF));
-        Out += static_cast<char>(Valid ? CodeOf(Point) : '?');
-        At += Valid ? static_cast<std::size_t>(Length) : 1;
+    for (std::size_t At = 0; At < Utf8.size();) {
+        const Utf8Character Read = DecodeUtf8(Utf8, At);
+        Out += static_cast<char>(Read.Point == NotUtf8 ? '?' : CodeOf(Read.Point));
+        At += Read.Length;
     }
     return Out;
 }

@@ -4,6 +4,7 @@
 
 #include "core/FormulaReader.h"
 #include "core/SystemServices.h"
+#include "core/Utf8.h"
 
 namespace Varnock {
 
@@ -15,33 +16,10 @@ struct Character {
     std::uint32_t Length;
 };
 
-constexpr char32_t NotUtf8 = 0xFFFFFFFF;
-
-// One character of UTF-8 at Offset; overlong forms, surrogates and points past U+10FFFF are
-// no characters, and their first byte stands alone.
 Character Decode(std::string_view Utf8, std::size_t Offset) {
-    const auto Lead = static_cast<unsigned char>(Utf8[Offset]);
-    const std::uint32_t At = static_cast<std::uint32_t>(Offset);
-    const int Length = Lead < 0x80                    ? 1
-                       : Lead >= 0xC2 && Lead < 0xE0  ? 2
-                       : Lead >= 0xE0 && Lead < 0xF0  ? 3
-                       : Lead >= 0xF0 && Lead <= 0xF4 ? 4
-                                                      : 0;
-    if (Length == 1)
-        return {Lead, At, 1};
-    if (Length == 0 || Offset + static_cast<std::size_t>(Length) > Utf8.size())
-        return {NotUtf8, At, 1};
-    char32_t Point = Lead & (0x7F >> Length);
-    for (int Next = 1; Next < Length; ++Next) {
-        const auto Byte = static_cast<unsigned char>(Utf8[Offset + static_cast<std::size_t>(Next)]);
-        if ((Byte & 0xC0) != 0x80)
-            return {NotUtf8, At, 1};
-        Point = (Point << 6) | (Byte & 0x3F);
-    }
-    if ((Length == 3 && (Point < 0x800 || (Point >= 0xD800 && Point <= 0xDFFF))) ||
-        (Length == 4 && (Point < 0x10000 || Point > 0x10FFFF)))
-        return {NotUtf8, At, 1};
-    return {Point, At, static_cast<std::uint32_t>(Length)};
+    const Utf8Character Read = DecodeUtf8(Utf8, Offset);
+    return {Read.Point, static_cast<std::uint32_t>(Offset),
+            static_cast<std::uint32_t>(Read.Length)};
 }
 
 // What a superscript digit or sign stands for in a charge; 0 for other characters.
@@ -97,7 +75,7 @@ bool IsBlank(char32_t Point) {
 std::string TypedFormula::Shown(std::size_t Byte) const {
     const Origin& From = Origins[Byte];
     const std::string_view Character = std::string_view(Typed).substr(From.Offset, From.Length);
-    const char32_t Point = Decode(Character, 0).Point;
+    const char32_t Point = DecodeUtf8(Character, 0).Point;
     // C0 controls and DEL, and the C1 controls U+0080 to U+009F.
     if (Point < 32 || (Point >= 127 && Point < 160))
         return "(code " + std::to_string(Point) + ")";
