@@ -1,6 +1,9 @@
 #include "core/FormulaReader.h"
 
+#include <algorithm>
+
 #include "core/FormulaParser.h"
+#include "core/RunTimeError.h"
 
 namespace Varnock {
 
@@ -48,11 +51,15 @@ struct Stop {
     FormulaResult Result;
     std::size_t Position;
     std::size_t Other = 0;
+    std::size_t Unit = 0;
+    std::size_t CountStart = 0;
 };
 
 class Reader {
 public:
-    explicit Reader(std::string_view Text) : Text(Text) {}
+    // SplitCounts: whether a point between digits may separate parts (see the header); a
+    // formula with another decimal is read again without.
+    Reader(std::string_view Text, bool SplitCounts) : Text(Text), SplitCounts(SplitCounts) {}
 
     std::vector<FormulaEntry> Read() {
         std::size_t At = Skip(0);
@@ -64,6 +71,14 @@ public:
             EndPart(PartMark);
         return std::move(Entries);
     }
+
+    // Whether a point between digits separated parts while another number had a decimal point.
+    bool SplitBesideDecimal() const { return SplitCount && Decimal; }
+
+    std::vector<std::size_t> SplitPoints;
+    std::optional<CountPoint> Ambiguous;
+    // The point before the current part, when the digits after it could have been a count.
+    std::optional<CountPoint> PartPoint;
 
 private:
     struct Group {
@@ -80,6 +95,18 @@ private:
         return At;
     }
     bool DigitAt(std::size_t At) const { return At < Text.size() && IsDigit(Text[At]); }
+    bool BlankAt(std::size_t At) const { return At < Text.size() && IsBlank(Text[At]); }
+    // Whether the last character before At that is no blank is a digit.
+    bool DigitBefore(std::size_t At) const {
+        while (At > 0 && IsBlank(Text[At - 1]))
+            --At;
+        return At > 0 && IsDigit(Text[At - 1]);
+    }
+    std::size_t DigitsEnd(std::size_t At) const {
+        while (DigitAt(At))
+            ++At;
+        return At;
+    }
     // A letter or an opening bracket: what a part can start with after a point.
     bool PartStartsAt(std::size_t At) const {
         return At < Text.size() && (IsLetter(Text[At]) || Closer(Text[At]));
@@ -108,47 +135,92 @@ private:
                 At + 1 < Text.size() && IsSecondLetter(static_cast<unsigned char>(Text[At + 1]));
             const std::size_t Length = TwoLetters ? 2 : 1;
             Entries.push_back({std::string(Text.substr(At, Length)), Value(1)});
-            return ReadCount(Skip(At + Length), Entries.size() - 1);
+            return ReadCount(Skip(At + Length), Entries.size() - 1, At);
         }
-        if (IsPartSeparator(Character) || (Character == '.' && PartStartsAt(Skip(At + 1)))) {
-            EndPart(At);
-            PartMark = At;
-            AtPartStart = true;
-            Last = Nothing;
-            return Skip(At + 1);
-        }
-        if (Character == '.' && Last == BareUnit && DigitAt(Skip(At + 1)))
-            throw Stop{FormulaResult::AmbiguousPoint, At};
+        // Digits after a number and a blank: the number has ended, and these start a new part.
+        if (IsDigit(Character) && At > 0 && IsBlank(Text[At - 1]) && DigitBefore(At))
+            return Separate(At, At);
+        if (IsPartSeparator(Character))
+            return Separate(At, Skip(At + 1));
+        if (Character == '.')
+            return Point(At);
         if (Character == '^' || IsSign(Character))
             return ReadCharge(At);
         throw Stop{FormulaResult::Unreadable, At};
     }
 
-    // Digits, blanks among them ignored, with at most one point between digits (or, for a
-    // multiplier, before them). At is left after the last digit; a value of 0 is refused.
-    double ReadNumber(std::size_t& At, bool PointFirst) {
+    // A point that starts no multiplier.
+    std::size_t Point(std::size_t At) {
+        if ((At > 0 && IsBlank(Text[At - 1])) || BlankAt(At + 1) || PartStartsAt(At + 1))
+            return Separate(At, Skip(At + 1));
+        if (!DigitAt(At + 1))
+            throw Stop{FormulaResult::Unreadable, At};
+        const std::size_t End = DigitsEnd(At + 1);
+        if (Last == BareUnit) {
+            // K2O.6SiO2: a multiplier, unless ".6" was meant as the count 0.6 of O.
+            Separate(At, At + 1);
+            if (!(End < Text.size() && Text[End] == '.' && DigitAt(End + 1)))
+                PartPoint = CountPoint{At, End};
+            NoteAmbiguous(PartPoint);
+            return At + 1;
+        }
+        if (Last == CountedUnit && Split && Split->Point == At) {
+            Separate(At, At + 1);
+            NoteAmbiguous(Split);
+            Split.reset();
+            return At + 1;
+        }
+        throw Stop{FormulaResult::Unreadable, At};
+    }
+
+    void NoteAmbiguous(const std::optional<CountPoint>& Point) {
+        if (Point && !Ambiguous)
+            Ambiguous = Point;
+    }
+
+    // Ends the part before a separator at At and starts the next at Next.
+    std::size_t Separate(std::size_t At, std::size_t Next) {
+        EndPart(At);
+        if (Text[At] == '.')
+            SplitPoints.push_back(At);
+        PartMark = At;
+        AtPartStart = true;
+        Last = Nothing;
+        return Next;
+    }
+
+    // Digits with at most one point between them (no blank beside it), or for a multiplier a
+    // point before them, which blanks may follow. At is left past the blanks after the number;
+    // a value of 0 is refused. Unit is where the element or group a count counts starts.
+    double ReadNumber(std::size_t& At, bool IsMultiplier, std::size_t Unit = 0) {
         const std::size_t Start = At;
         Packed.clear();
         bool Point = false;
-        std::size_t End = At;
+        if (Text[At] == '.') {
+            Packed = "0.";
+            Point = true;
+            At = Skip(At + 1);
+        }
         while (At < Text.size()) {
             const char Character = Text[At];
             if (IsDigit(Character)) {
                 Packed += Character;
-                LastDigit = At;
-                End = ++At;
-            } else if (IsBlank(Character)) {
-                ++At;
-            } else if (Character == '.' && !Point && (PointFirst || !Packed.empty()) &&
-                       DigitAt(Skip(At + 1))) {
-                Packed += Packed.empty() ? "0." : ".";
+                LastDigit = At++;
+            } else if (Character == '.' && !Point && DigitAt(At + 1)) {
+                if (!IsMultiplier && SplitsCount(At)) {
+                    Split = CountPoint{At, DigitsEnd(At + 1), true, Start, Unit};
+                    SplitCount = true;
+                    break;
+                }
+                Packed += '.';
                 Point = true;
                 ++At;
             } else {
                 break;
             }
         }
-        At = Skip(End);
+        Decimal = Decimal || Point;
+        At = Skip(At);
         // Read as the count rule reads a count: too small for a double is 0, too large stays
         // too large, so that the calculation reports an overflow.
         const double Number = LeadingNumber(Packed);
@@ -157,12 +229,26 @@ private:
         return Number;
     }
 
-    // The count after an element or a group, multiplying the entries from First on.
-    std::size_t ReadCount(std::size_t At, std::size_t First) {
+    // Whether the point at At, after the whole count read so far, separates parts: outside any
+    // group, the count 1 or more, and a whole number not starting with 0 after the point, then
+    // an element or a group.
+    bool SplitsCount(std::size_t At) const {
+        if (!SplitCounts || !Groups.empty() || Text[At + 1] == '0' ||
+            Packed.find_first_not_of('0') == std::string::npos)
+            return false;
+        const std::size_t After = Skip(DigitsEnd(At + 1));
+        return After < Text.size() && (StartsSymbol(Text[After]) || Closer(Text[After]));
+    }
+
+    // The count after an element or a group starting at Unit, multiplying the entries from
+    // First on.
+    std::size_t ReadCount(std::size_t At, std::size_t First, std::size_t Unit) {
         Last = BareUnit;
+        LastUnit = Unit;
         if (!DigitAt(At))
             return At;
-        const Value Count(ReadNumber(At, false));
+        CountStart = At;
+        const Value Count(ReadNumber(At, false, Unit));
         for (std::size_t Index = First; Index < Entries.size(); ++Index)
             Entries[Index].Count = Entries[Index].Count * Count;
         Last = CountedUnit;
@@ -178,7 +264,7 @@ private:
         if (Entries.size() == Open.FirstEntry)
             throw Stop{FormulaResult::EmptyGroup, At};
         Groups.pop_back();
-        return ReadCount(Skip(At + 1), Open.FirstEntry);
+        return ReadCount(Skip(At + 1), Open.FirstEntry, Open.Opening);
     }
 
     // A part ends at a separator (At) or at the end of the formula; its multiplier applies.
@@ -192,6 +278,7 @@ private:
                 Entries[Index].Count = Entries[Index].Count * Multiplier;
         PartFirst = Entries.size();
         Multiplier = Value();
+        PartPoint.reset();
     }
 
     // A charge: "^" then size and sign, or sign and size; a sign then its size; or a run of one
@@ -220,8 +307,9 @@ private:
         } else if (!Digits()) {
             while (At < Text.size() && Text[At] == Text[Start])
                 At = Skip(At + 1);
-            if (At == Text.size() && Last == CountedUnit)
-                throw Stop{FormulaResult::AmbiguousCharge, Start, LastDigit};
+            // Within an open group the formula can't be read either way; that is told instead.
+            if (At == Text.size() && Last == CountedUnit && Groups.empty())
+                throw Stop{FormulaResult::AmbiguousCharge, Start, LastDigit, LastUnit, CountStart};
         }
         // A second sign or caret is unreadable itself; anything else shows the charge misplaced.
         if (At < Text.size() && (IsSign(Text[At]) || Text[At] == '^'))
@@ -232,6 +320,7 @@ private:
     }
 
     std::string_view Text;
+    const bool SplitCounts;
     std::vector<FormulaEntry> Entries;
     std::vector<Group> Groups;
     std::size_t PartFirst = 0; // the current part's first entry
@@ -240,34 +329,170 @@ private:
     bool AtPartStart = true;
     Ending Last = Nothing;
     std::size_t LastDigit = 0;
+    std::size_t LastUnit = 0;   // where the last element or group began
+    std::size_t CountStart = 0; // where the last count began
     std::string Packed;
+    std::optional<CountPoint> Split; // a point the count just read stopped at, to separate
+    bool SplitCount = false;         // whether any point between digits separated parts
+    bool Decimal = false;            // whether any count or multiplier has a decimal point
 };
 
 std::string Place(const TypedFormula& Formula, std::size_t Byte) {
     return std::to_string(Formula.Origins[Byte].Place);
 }
 
-// The typed formula with Insert put before the character of Byte, or in its place.
-std::string Rewritten(const TypedFormula& Formula, std::size_t Byte, std::string_view Insert,
-                      bool Replace) {
-    const auto& From = Formula.Origins[Byte];
-    std::string Text = Formula.Typed;
-    Text.replace(From.Offset, Replace ? From.Length : 0, Insert);
-    return Text;
+// Changes to the typed formula, each at a byte of the reading, made from the end backwards so
+// that every byte's place in the typed text still holds.
+class Rewrite {
+public:
+    explicit Rewrite(const TypedFormula& Formula) : Formula(Formula) {}
+
+    Rewrite& Before(std::size_t Byte, std::string_view Insert) {
+        return Edit(Formula.Origins[Byte].Offset, 0, Insert);
+    }
+    Rewrite& Over(std::size_t Byte, std::string_view Insert) {
+        return Edit(Formula.Origins[Byte].Offset, Formula.Origins[Byte].Length, Insert);
+    }
+    Rewrite& After(std::size_t Byte, std::string_view Insert) {
+        const auto& From = Formula.Origins[Byte];
+        return Edit(From.Offset + From.Length, 0, Insert);
+    }
+    // Every point read as a separator but Except written as the middle dot, so that none of
+    // them can be read otherwise.
+    Rewrite& Dots(const FormulaReading& Reading, std::size_t Except = std::string::npos) {
+        for (const std::size_t Point : Reading.SplitPoints)
+            if (Point != Except)
+                Over(Point, "\u00B7");
+        return *this;
+    }
+
+    std::string Text() const {
+        std::vector<Change> Sorted = Changes;
+        std::stable_sort(Sorted.begin(), Sorted.end(),
+                         [](const Change& A, const Change& B) { return A.Offset > B.Offset; });
+        std::string Typed = Formula.Typed;
+        for (const Change& Each : Sorted)
+            Typed.replace(Each.Offset, Each.Length, Each.Insert);
+        return Typed;
+    }
+
+private:
+    struct Change {
+        std::size_t Offset;
+        std::size_t Length;
+        std::string Insert;
+    };
+    Rewrite& Edit(std::size_t Offset, std::size_t Length, std::string_view Insert) {
+        Changes.push_back({Offset, Length, std::string(Insert)});
+        return *this;
+    }
+
+    const TypedFormula& Formula;
+    std::vector<Change> Changes;
+};
+
+// The reading's bytes From to To with the blanks left out.
+std::string Digits(const TypedFormula& Formula, std::size_t From, std::size_t To) {
+    std::string Number;
+    for (std::size_t At = From; At < To; ++At)
+        if (!IsBlank(Formula.Text[At]))
+            Number += Formula.Text[At];
+    return Number;
+}
+
+// Whether a spelling to propose reads; one whose counts multiply out past the doubles doesn't.
+bool Reads(const std::string& Typed) {
+    try {
+        return ReadFormula(ReadTyped(Typed).Text).Result == FormulaResult::Read;
+    } catch (const RunTimeError&) {
+        return false;
+    }
+}
+
+// "for the count 4.5 write CuS(O4.5)H2O": the other reading of an ambiguous point, when that
+// spelling reads; else nothing.
+std::string CountSpelling(const FormulaReading& Reading, const TypedFormula& Formula) {
+    const CountPoint& Point = *Reading.Ambiguous;
+    Rewrite Spelling(Formula);
+    Spelling.Dots(Reading, Point.Point);
+    std::string Count;
+    if (Point.AfterCount) {
+        Count = Digits(Formula, Point.CountStart, Point.DigitsEnd);
+        Spelling.Before(Point.Unit, "(").After(Point.DigitsEnd - 1, ")");
+    } else {
+        Count = "0" + Digits(Formula, Point.Point, Point.DigitsEnd);
+        Spelling.Before(Point.Point, "0");
+    }
+    const std::string Text = Spelling.Text();
+    return Reads(Text) ? "for the count " + Count + " write " + Text : std::string();
+}
+
+// Fe3+: "write Fe^3+ for one Fe with charge 3+, or Fe3^+ for Fe×3 with charge 1+".
+std::string ChargeSpellings(const FormulaReading& Reading, const TypedFormula& Formula) {
+    const std::string& Text = Formula.Text;
+    const std::size_t Sign = Reading.Position;
+    std::size_t Signs = 0;
+    for (std::size_t At = Sign; At < Text.size(); ++At)
+        Signs += Text[At] == Text[Sign];
+    const std::string Typed =
+        Formula.Typed.substr(0, Formula.Origins[Sign].Offset); // the formula before the charge
+    const auto& Count = Formula.Origins[Reading.CountStart];
+    std::string Unit = Formula.Typed.substr(Formula.Origins[Reading.Unit].Offset,
+                                            Count.Offset - Formula.Origins[Reading.Unit].Offset);
+    while (!Unit.empty() && IsBlank(Unit.back()))
+        Unit.pop_back();
+    const std::string Left = Digits(Formula, Reading.CountStart, Reading.Other);
+    const std::string Whole = Digits(Formula, Reading.CountStart, Reading.Other + 1);
+    const std::string SignText(1, Text[Sign]);
+
+    const std::string SignRun = Signs > 1 ? std::to_string(Signs) : std::string("1");
+    const std::string AsCount = Typed + "^" + (Signs > 1 ? SignRun : std::string()) + SignText +
+                                " for " + Unit + "\u00D7" + Whole + " with charge " + SignRun +
+                                SignText;
+    // A decimal count can't lend its last digit to a charge.
+    if (Whole.find('.') != std::string::npos)
+        return "write " + AsCount;
+    std::string OneCharge = Typed;
+    OneCharge.insert(Formula.Origins[Reading.Other].Offset, "^");
+    return "write " + OneCharge + SignText + " for " +
+           (Left.empty() ? "one " + Unit : Unit + "\u00D7" + Left) + " with charge " +
+           Text[Reading.Other] + SignText + ", or " + AsCount;
+}
+
+struct Pass {
+    FormulaReading Reading;
+    bool SplitBesideDecimal = false;
+};
+
+Pass ReadOnce(std::string_view Formula, bool SplitCounts) {
+    Pass Done;
+    FormulaReading& Reading = Done.Reading;
+    Reader Scanner(Formula, SplitCounts);
+    try {
+        Reading.Entries = Scanner.Read();
+        Reading.Ambiguous = Scanner.Ambiguous;
+        Done.SplitBesideDecimal = Scanner.SplitBesideDecimal();
+    } catch (const Stop& Stopped) {
+        Reading.Result = Stopped.Result;
+        Reading.Position = Stopped.Position;
+        Reading.Other = Stopped.Other;
+        Reading.Unit = Stopped.Unit;
+        Reading.CountStart = Stopped.CountStart;
+        if (Stopped.Result == FormulaResult::EmptyPart)
+            Reading.Ambiguous = Scanner.PartPoint;
+    }
+    Reading.SplitPoints = std::move(Scanner.SplitPoints);
+    return Done;
 }
 
 } // namespace
 
 FormulaReading ReadFormula(std::string_view Formula) {
-    FormulaReading Reading;
-    try {
-        Reading.Entries = Reader(Formula).Read();
-    } catch (const Stop& Stopped) {
-        Reading.Result = Stopped.Result;
-        Reading.Position = Stopped.Position;
-        Reading.Other = Stopped.Other;
-    }
-    return Reading;
+    Pass First = ReadOnce(Formula, true);
+    // A point between digits separates parts only where no other number has a decimal point.
+    if (First.SplitBesideDecimal)
+        return ReadOnce(Formula, false).Reading;
+    return std::move(First.Reading);
 }
 
 std::string RefusalNotice(const FormulaReading& Reading, const TypedFormula& Formula) {
@@ -291,19 +516,25 @@ std::string RefusalNotice(const FormulaReading& Reading, const TypedFormula& For
                Place(Formula, Reading.Other);
     case FormulaResult::PartInGroup:
         return Head + ": a group can't be split into parts";
-    case FormulaResult::EmptyPart:
-        return Head + ": a part holds no element";
-    case FormulaResult::AmbiguousPoint:
-        return Head + ": write " + Rewritten(Formula, At, "\u00B7", true) + " or " +
-               Rewritten(Formula, At, "0", false);
+    case FormulaResult::EmptyPart: {
+        const std::string Count = Reading.Ambiguous ? CountSpelling(Reading, Formula) : "";
+        return Head + ": a part holds no element" + (Count.empty() ? "" : "; " + Count);
+    }
     case FormulaResult::AmbiguousCharge:
-        return Head + ": write the charge after ^, as in " +
-               Rewritten(Formula, Reading.Other, "^", false) + " or " +
-               Rewritten(Formula, At, "^", false);
+        return Head + ": " + ChargeSpellings(Reading, Formula);
     case FormulaResult::MisplacedCharge:
         return Head + ": a charge can only end the formula";
     }
     return Head;
+}
+
+std::string ReadingNotice(const FormulaReading& Reading, const TypedFormula& Formula) {
+    if (Reading.Result != FormulaResult::Read || !Reading.Ambiguous)
+        return {};
+    const std::size_t At = Reading.Ambiguous->Point;
+    const std::string Count = CountSpelling(Reading, Formula);
+    return "Formula: character " + Place(Formula, At) + " " + Formula.Shown(At) + ": read as " +
+           Rewrite(Formula).Dots(Reading).Text() + (Count.empty() ? "" : "; " + Count);
 }
 
 } // namespace Varnock

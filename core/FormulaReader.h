@@ -1,15 +1,26 @@
 #pragma once
 
-// Reads a formula as chemists write it, in one pass: element symbols with counts, groups in
-// ( ), [ ] or { } with a count after them, parts of an adduct or hydrate separated by "·",
-// "•", "*" or a point, each with an optional multiplier in front, and a charge at the end.
-// The result is the entries, in the order their symbols occur, with every count multiplied
-// out, or the first place that can't be read and why.
+// Reads a formula as chemists write it: element symbols with counts, groups in ( ), [ ] or { }
+// with a count after them, parts of an adduct or hydrate separated by "·", "•", "*", a point
+// or a blank between two numbers, each with an optional multiplier in front, and a charge at
+// the end. The result is the entries, in the order their symbols occur, with every count
+// multiplied out, or the first place that can't be read and why.
 //
-// A formula without groups, separators, multipliers, charges or counts below 1 reads as the
-// strict left-to-right rules of GetElements read it.
+// The point, as chemists use it:
+// - with a blank before or after it, it separates parts: NH3 . 2HCl;
+// - right after a symbol or group and before a digit, it separates parts, the number after it
+//   being the next part's multiplier: K2O.6SiO2, C.0.5H2O;
+// - between digits it is a decimal point (C1.5, Fe0.95O, 2.5H2O), except where a whole count
+//   of 1 or more is followed by a whole number not starting with 0 and then an element or
+//   group, outside any group, in a formula with no other decimal: CuSO4.5H2O is CuSO4·5H2O.
+// Where a point so read could also have been meant as a decimal point, the reading says so.
+//
+// A formula without groups, separators, multipliers, charges, counts below 1, blanks between
+// digits or next to a point, and points read as separators, reads as the strict left-to-right
+// rules of GetElements read it.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,7 +44,6 @@ enum class FormulaResult {
     MismatchedGroup, // a closing bracket of another kind than the group's opening one
     PartInGroup,     // a separator inside a group
     EmptyPart,       // a separator with no element before it, or none after
-    AmbiguousPoint,  // a point after a symbol or group and before a digit
     AmbiguousCharge, // digits then a sign at the end: a count and a charge, or a charge
     MisplacedCharge, // a sign or "^" that does not end the formula
 };
@@ -45,19 +55,44 @@ struct FormulaEntry {
     friend bool operator==(const FormulaEntry&, const FormulaEntry&) = default;
 };
 
+// A point read as a separator where the digits after it could also have continued a count.
+struct CountPoint {
+    std::size_t Point = 0;
+    std::size_t DigitsEnd = 0; // just after the digits that follow the point
+    // Between digits: where the count before the point starts, and the element or group it
+    // counts. Right after a symbol or group there is no count before the point.
+    bool AfterCount = false;
+    std::size_t CountStart = 0;
+    std::size_t Unit = 0;
+};
+
 struct FormulaReading {
     FormulaResult Result = FormulaResult::Read;
     std::size_t Position = 0; // 0-based byte where the reading stopped
     // MismatchedGroup: where the group opened; AmbiguousCharge: the count's last digit.
     std::size_t Other = 0;
+    // AmbiguousCharge: where the element or group the digits count starts, and the count.
+    std::size_t Unit = 0;
+    std::size_t CountStart = 0;
     std::vector<FormulaEntry> Entries;
+    // The points read as separators.
+    std::vector<std::size_t> SplitPoints;
+    // The first of them that could also have been meant as part of a count: a reading that the
+    // user is told of. On an EmptyPart refusal, the point before the empty part, if it is one.
+    std::optional<CountPoint> Ambiguous;
 };
 
 // Reads code page text. Raises error 6 only when multiplying counts overflows a double.
 FormulaReading ReadFormula(std::string_view Formula);
 
-// One line naming the place and the character as typed, with a hint where one helps:
-// Formula: character 4 "+": write the charge after ^, as in Fe^3+ or Fe3^+
+// One line naming the place and the character as typed, with a hint where one helps, whose
+// every spelling reads:
+// Formula: character 4 "+": write Fe^3+ for one Fe with charge 3+, or Fe3^+ for Fe×3 with ...
 std::string RefusalNotice(const FormulaReading& Reading, const TypedFormula& Formula);
+
+// For a formula read with an ambiguous point, how it was read and how to write the other
+// reading; empty for any other formula:
+// Formula: character 6 ".": read as CuSO4·5H2O; for the count 4.5 write CuS(O4.5)H2O
+std::string ReadingNotice(const FormulaReading& Reading, const TypedFormula& Formula);
 
 } // namespace Varnock

@@ -59,11 +59,13 @@ char CodePageByte(std::string_view Utf8, const Character& Typed) {
     return Byte.size() == 1 ? Byte[0] : '?';
 }
 
-// Characters that show nothing of their own: a notice names them by their code point.
+// Characters that show nothing of their own, and the noncharacters, which no font shows: a
+// notice names them by their code point.
 bool IsInvisible(char32_t Point) {
     return Point == 0x061C || Point == 0x180E || (Point >= 0x200B && Point <= 0x200F) ||
            (Point >= 0x2028 && Point <= 0x202E) || (Point >= 0x2060 && Point <= 0x206F) ||
-           Point == 0xFEFF || (Point >= 0xFFF9 && Point <= 0xFFFB);
+           Point == 0xFEFF || (Point >= 0xFFF9 && Point <= 0xFFFB) ||
+           (Point >= 0xFDD0 && Point <= 0xFDEF) || (Point & 0xFFFE) == 0xFFFE;
 }
 
 bool IsBlank(char32_t Point) {

@@ -6,6 +6,7 @@
 #include "core/FormulaParser.h"
 #include "core/FormulaReader.h"
 #include "core/TypedFormula.h"
+#include "tests/support/ProposedSpellings.h"
 
 namespace Varnock {
 namespace {
@@ -18,14 +19,44 @@ std::string Written(const std::vector<FormulaEntry>& Entries) {
     return Text;
 }
 
-std::string EntriesOf(const std::string& Utf8) {
-    const FormulaReading Reading = ReadFormula(ReadTyped(Utf8).Text);
-    EXPECT_EQ(Reading.Result, FormulaResult::Read) << "stopped at byte " << Reading.Position;
-    return Written(Reading.Entries);
+// A reading: its entries, and the notice that tells how an ambiguous point was read.
+struct Read {
+    std::string Entries;
+    std::string Notice;
+};
+
+Read ReadingOf(const std::string& Utf8) {
+    const TypedFormula Typed = ReadTyped(Utf8);
+    const FormulaReading Reading = ReadFormula(Typed.Text);
+    EXPECT_EQ(Reading.Result, FormulaResult::Read) << RefusalNotice(Reading, Typed);
+    return {Written(Reading.Entries), ReadingNotice(Reading, Typed)};
+}
+
+// Every spelling a notice proposes reads; the one a reading notice says it was read as reads
+// to the same entries, and the other reading to other entries, without a notice of its own.
+void ExpectSpellingsRead(const std::string& Formula, const FormulaReading& Reading,
+                         const std::string& Notice) {
+    for (const std::string& Spelling : Testing::ProposedSpellings(Notice)) {
+        SCOPED_TRACE(Formula + " -> " + Spelling);
+        const TypedFormula Typed = ReadTyped(Spelling);
+        const FormulaReading Again = ReadFormula(Typed.Text);
+        ASSERT_EQ(Again.Result, FormulaResult::Read) << RefusalNotice(Again, Typed);
+        if (Reading.Result != FormulaResult::Read)
+            continue;
+        const bool SameAsRead = Notice.find("read as " + Spelling + ";") != std::string::npos;
+        EXPECT_EQ(Written(Again.Entries) == Written(Reading.Entries), SameAsRead);
+        if (!SameAsRead) {
+            EXPECT_EQ(ReadingNotice(Again, Typed), "");
+        }
+    }
 }
 
 TEST(FormulaReaderTest, ReadsFormulasAsChemistsWriteThem) {
-    const std::pair<const char*, const char*> Cases[] = {
+    const struct {
+        const char* Formula;
+        const char* Entries;
+        const char* Notice = "";
+    } Cases[] = {
         // Groups, nested, with counts multiplying every entry inside.
         {"Ca(OH)2", "Ca*1 O*2 H*2"},
         {"(NH4)2SO4", "N*2 H*8 S*1 O*4"},
@@ -35,29 +66,83 @@ TEST(FormulaReaderTest, ReadsFormulasAsChemistsWriteThem) {
         {"(H2O)1.5", "H*3 O*1.5"},
         {"Ca(OH) 2", "Ca*1 O*2 H*2"},
         {"(H)", "H*1"},
-        // Parts, with multipliers (decimals included) in front.
+        // Parts, with multipliers (decimals included) in front; each multiplies its own part.
         {"CuSO4\xC2\xB7"
          "5H2O",
          "Cu*1 S*1 O*4 H*10 O*5"},
         {"CuSO4*5H2O", "Cu*1 S*1 O*4 H*10 O*5"},
+        {"2H2O*NaCl", "H*4 O*2 Na*1 Cl*1"},
         {"CuSO4 \xE2\x80\xA2 5 H2O", "Cu*1 S*1 O*4 H*10 O*5"},
         {"Fe2O3.H2O", "Fe*2 O*3 H*2 O*1"},
         {"NaCl.(H2O)2", "Na*1 Cl*1 H*4 O*2"},
         {"CaSO4\xC2\xB7.5H2O", "Ca*1 S*1 O*4 H*1 O*0.5"},
         {".5H2O", "H*1 O*0.5"},
+        {". 5H2O", "H*1 O*0.5"},
         {"2H2O", "H*4 O*2"},
         {"1.5H2O", "H*3 O*1.5"},
+        {"2.5H2O", "H*5 O*2.5"},
         {"2(OH)2", "O*4 H*4"},
-        // A point between digits is a decimal point.
+        // A blank between two numbers starts a part; between a symbol and its count it is none.
+        {"CaCO3 6H2O", "Ca*1 C*1 O*3 H*12 O*6"},
+        {"C1.5 2H", "C*1.5 H*2"},
+        {"H 2", "H*2"},
+        {"H\t2", "H*2"},
+        {"H2O 2", "H*2 O*2"},
+        {"C 6 H 12 O 6", "C*6 H*12 O*6"},
+        // A point with a blank beside it separates parts; digits after it are a multiplier.
+        {"NH3 . 2HCl", "N*1 H*3 H*2 Cl*2"},
+        {"2NH3 . 2HCl", "N*2 H*6 H*2 Cl*2"},
+        {"CuSO4 .5H2O", "Cu*1 S*1 O*4 H*10 O*5"},
+        {"CuSO4. 5H2O", "Cu*1 S*1 O*4 H*10 O*5"},
+        // Right after a symbol or group and before a digit, it separates parts too.
+        {"K2O.6SiO2", "K*2 O*1 Si*6 O*12",
+         "Formula: character 4 \".\": read as K2O\xC2\xB7"
+         "6SiO2; for the count 0.6 write K2O0.6SiO2"},
+        {"Fe.95O", "Fe*1 O*95",
+         "Formula: character 3 \".\": read as Fe\xC2\xB7"
+         "95O; for the count 0.95 write Fe0.95O"},
+        {"Al2O3.Na2O.6SiO2", "Al*2 O*3 Na*2 O*1 Si*6 O*12",
+         "Formula: character 11 \".\": read as Al2O3\xC2\xB7Na2O\xC2\xB7"
+         "6SiO2; for the count 0.6 write Al2O3\xC2\xB7Na2O0.6SiO2"},
+        {"(CH(CH3)2)3N.2HCl", "C*3 H*3 C*6 H*18 N*1 H*2 Cl*2",
+         "Formula: character 13 \".\": read as (CH(CH3)2)3N\xC2\xB7"
+         "2HCl; for the count 0.2 write (CH(CH3)2)3N0.2HCl"},
+        {"3C.2C.C4", "C*3 C*2 C*4",
+         "Formula: character 3 \".\": read as 3C\xC2\xB7"
+         "2C\xC2\xB7"
+         "C4; for the count 0.2 write 3C0.2C\xC2\xB7"
+         "C4"},
+        {"C.0.5H2O", "C*1 H*1 O*0.5"},
+        {"C.0.5H2O.0.6HCl", "C*1 H*1 O*0.5 H*0.6 Cl*0.6"},
+        // Between digits a point is a decimal point, unless it follows a whole count of 1 or
+        // more, outside any group, and a whole number not starting with 0 and then an element
+        // or group follow it, in a formula with no other decimal.
         {"C1.5", "C*1.5"},
-        {"CuSO4.5H2O", "Cu*1 S*1 O*4.5 H*2 O*1"},
-        {"AlCl3.6H2O", "Al*1 Cl*3.6 H*2 O*1"},
-        {"H1 . 5", "H*1.5"},
-        // Counts as written; no count is the integer 1.
         {"Fe0.95O", "Fe*0.95 O*1"},
+        {"La0.7Sr0.3MnO3", "La*0.7 Sr*0.3 Mn*1 O*3"},
+        {"YBa2Cu3O6.5", "Y*1 Ba*2 Cu*3 O*6.5"},
+        {"Li1.2Ni0.2Mn0.6O2", "Li*1.2 Ni*0.2 Mn*0.6 O*2"},
+        {"La1.85Sr0.15CuO4", "La*1.85 Sr*0.15 Cu*1 O*4"},
+        {"CuSO4.05H2O", "Cu*1 S*1 O*4.05 H*2 O*1"},
+        {"(CuSO4.5H2O)2", "Cu*2 S*2 O*9 H*4 O*2"},
+        {"CuSO4.5H2O0.5", "Cu*1 S*1 O*4.5 H*2 O*0.5"},
+        {"CuSO4.5H2O", "Cu*1 S*1 O*4 H*10 O*5",
+         "Formula: character 6 \".\": read as CuSO4\xC2\xB7"
+         "5H2O; for the count 4.5 write CuS(O4.5)H2O"},
+        {"Al2O3.2SiO2.2H2O", "Al*2 O*3 Si*2 O*4 H*4 O*2",
+         "Formula: character 6 \".\": read as Al2O3\xC2\xB7"
+         "2SiO2\xC2\xB7"
+         "2H2O; for the count 3.2 write Al2(O3.2)SiO2\xC2\xB7"
+         "2H2O"},
+        {"Al(NO3)3.9H2O", "Al*1 N*3 O*9 H*18 O*9",
+         "Formula: character 9 \".\": read as Al(NO3)3\xC2\xB7"
+         "9H2O; for the count 3.9 write Al((NO3)3.9)H2O"},
+        {"Ca3.2(PO4)2", "Ca*3 P*4 O*16",
+         "Formula: character 4 \".\": read as Ca3\xC2\xB7"
+         "2(PO4)2; for the count 3.2 write (Ca3.2)(PO4)2"},
+        // Counts as written; no count is the integer 1.
         {"La0.5Sr0.5MnO3", "La*0.5 Sr*0.5 Mn*1 O*3"},
         {"C10H22", "C*10 H*22"},
-        {"H 1 2", "H*12"},
         // Charges end the formula and add nothing.
         {"SO4^2-", "S*1 O*4"},
         {"Fe^3+", "Fe*1"},
@@ -71,10 +156,14 @@ TEST(FormulaReaderTest, ReadsFormulasAsChemistsWriteThem) {
         {"[SO4]--", "S*1 O*4"},
         {"[Fe(CN)6]^4-", "Fe*1 C*6 N*6"},
         {"SO4^2- ", "S*1 O*4"},
-        // Pasted: subscripts, superscript charges, dots and the minus sign.
+        // Pasted: subscripts, superscript charges, dots and the minus sign, to the ends of
+        // their ranges; a superscript alone has nothing to charge and is a character.
         {"H\xE2\x82\x82SO\xE2\x82\x84", "H*2 S*1 O*4"},
+        {"C\xE2\x82\x89H\xE2\x82\x82\xE2\x82\x80", "C*9 H*20"},
         {"Fe\xC2\xB3\xE2\x81\xBA", "Fe*1"},
+        {"Fe\xE2\x81\xB9\xE2\x81\xBA", "Fe*1"},
         {"SO\xE2\x82\x84\xC2\xB2\xE2\x81\xBB", "S*1 O*4"},
+        {"\xC2\xB2", "\xB2*1"},
         {"CuSO\xE2\x82\x84\xE2\x8B\x85"
          "5H\xE2\x82\x82O",
          "Cu*1 S*1 O*4 H*10 O*5"},
@@ -82,6 +171,9 @@ TEST(FormulaReaderTest, ReadsFormulasAsChemistsWriteThem) {
          "5H2O",
          "Cu*1 S*1 O*4 H*10 O*5"},
         {"SO4^2\xE2\x88\x92", "S*1 O*4"},
+        {"CuSO\xE2\x82\x84.5H\xE2\x82\x82O", "Cu*1 S*1 O*4 H*10 O*5",
+         "Formula: character 6 \".\": read as CuSO\xE2\x82\x84\xC2\xB7"
+         "5H\xE2\x82\x82O; for the count 4.5 write CuS(O\xE2\x82\x84.5)H\xE2\x82\x82O"},
         // The edges of the character rules: codes 64/65, 90/91, 96/97 and 122/123.
         {"Al2O3", "Al*2 O*3"},
         {"Ag", "Ag*1"},
@@ -96,10 +188,23 @@ TEST(FormulaReaderTest, ReadsFormulasAsChemistsWriteThem) {
         {"", ""},
         {"  ", ""},
     };
-    for (const auto& [Formula, Entries] : Cases) {
-        SCOPED_TRACE(Formula);
-        EXPECT_EQ(EntriesOf(Formula), Entries);
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Formula);
+        const Read Reading = ReadingOf(Case.Formula);
+        EXPECT_EQ(Reading.Entries, Case.Entries);
+        EXPECT_EQ(Reading.Notice, Case.Notice);
+        ExpectSpellingsRead(Case.Formula, ReadFormula(ReadTyped(Case.Formula).Text),
+                            Reading.Notice);
     }
+    // The code page's own separators, as the window hands them over.
+    EXPECT_EQ(Written(ReadFormula("CuSO4\x95"
+                                  "5H2O")
+                          .Entries),
+              "Cu*1 S*1 O*4 H*10 O*5");
+    EXPECT_EQ(Written(ReadFormula("CuSO4\xB7"
+                                  "5H2O")
+                          .Entries),
+              "Cu*1 S*1 O*4 H*10 O*5");
 }
 
 TEST(FormulaReaderTest, RefusesWhatCantBeReadNamingTheCharacterAsTyped) {
@@ -108,32 +213,45 @@ TEST(FormulaReaderTest, RefusesWhatCantBeReadNamingTheCharacterAsTyped) {
         {"H2O)", "Formula: character 4 \")\" closes no group"},
         {"(H2O]", "Formula: character 5 \"]\" can't close the \"(\" at character 1"},
         {"((H)", "Formula: character 1 \"(\" is never closed"},
+        {"((H", "Formula: character 1 \"(\" is never closed"},
         {"[", "Formula: character 1 \"[\" is never closed"},
         {"(CuSO4\xC2\xB7"
          "5H2O)",
          "Formula: character 7 \"\xC2\xB7\": a group can't be split into parts"},
+        {"(H2 2O)", "Formula: character 5 \"2\": a group can't be split into parts"},
         {"H2O\xC2\xB7\xC2\xB7H", "Formula: character 5 \"\xC2\xB7\": a part holds no element"},
         {"*H2O", "Formula: character 1 \"*\": a part holds no element"},
         {"H2O*", "Formula: character 4 \"*\": a part holds no element"},
         {"2", "Formula: character 1 \"2\": a part holds no element"},
         {"2.H2O", "Formula: character 2 \".\": a part holds no element"},
-        {"K2O.6SiO2", "Formula: character 4 \".\": write K2O\xC2\xB7"
-                      "6SiO2 or K2O0.6SiO2"},
-        {"Fe.95O", "Formula: character 3 \".\": write Fe\xC2\xB7"
-                   "95O or Fe0.95O"},
-        {"(OH).5", "Formula: character 5 \".\": write (OH)\xC2\xB7"
-                   "5 or (OH)0.5"},
+        {"H2 2", "Formula: character 4 \"2\": a part holds no element"},
+        {"H 1 2", "Formula: character 5 \"2\": a part holds no element"},
+        {"H1 . 5", "Formula: character 6 \"5\": a part holds no element"},
+        {"2 . 5H2O", "Formula: character 3 \".\": a part holds no element"},
+        {"H2O .", "Formula: character 5 \".\": a part holds no element"},
+        {"(OH).5", "Formula: character 6 \"5\": a part holds no element; for the count 0.5 "
+                   "write (OH)0.5"},
+        {"H.2\xC2\xB7H", "Formula: character 4 \"\xC2\xB7\": a part holds no element; for the "
+                         "count 0.2 write H0.2\xC2\xB7H"},
         {"H2O.", "Formula: character 4 \".\" can't be read"},
         {"H2.5.1", "Formula: character 5 \".\" can't be read"},
         {"H0", "Formula: character 2 \"0\": a count must be above 0"},
         {"H0.0O", "Formula: character 2 \"0\": a count must be above 0"},
         {"(OH)0", "Formula: character 5 \"0\": a count must be above 0"},
         {"0H2O", "Formula: character 1 \"0\": a count must be above 0"},
-        {"Fe3+", "Formula: character 4 \"+\": write the charge after ^, as in Fe^3+ or Fe3^+"},
-        {"SO42-", "Formula: character 5 \"-\": write the charge after ^, as in SO4^2- or SO42^-"},
+        {"Fe3+", "Formula: character 4 \"+\": write Fe^3+ for one Fe with charge 3+, or Fe3^+ "
+                 "for Fe\xC3\x97"
+                 "3 with charge 1+"},
+        {"Fe3++", "Formula: character 4 \"+\": write Fe^3+ for one Fe with charge 3+, or "
+                  "Fe3^2+ for Fe\xC3\x97"
+                  "3 with charge 2+"},
+        {"SO42-", "Formula: character 5 \"-\": write SO4^2- for O\xC3\x97"
+                  "4 with charge 2-, or SO42^- for O\xC3\x97"
+                  "42 with charge 1-"},
         {"[Fe(CN)6]4-",
-         "Formula: character 11 \"-\": write the charge after ^, as in [Fe(CN)6]^4- or "
-         "[Fe(CN)6]4^-"},
+         "Formula: character 11 \"-\": write [Fe(CN)6]^4- for one [Fe(CN)6] with charge 4-, or "
+         "[Fe(CN)6]4^- for [Fe(CN)6]\xC3\x97"
+         "4 with charge 1-"},
         {"H+O", "Formula: character 2 \"+\": a charge can only end the formula"},
         {"H-2O", "Formula: character 2 \"-\": a charge can only end the formula"},
         {"Fe3+O", "Formula: character 4 \"+\": a charge can only end the formula"},
@@ -145,13 +263,16 @@ TEST(FormulaReaderTest, RefusesWhatCantBeReadNamingTheCharacterAsTyped) {
         {"Uuo", "Formula: character 3 \"o\" can't be read"},
         {"N a", "Formula: character 3 \"a\" can't be read"},
         {"H2\r", "Formula: character 3 (code 13) can't be read"},
-        // Named as typed, counted as the box shows: not "?" for what the code page lacks.
+        // Named as typed, counted as the box shows: not "?" for what the code page lacks, and
+        // never echoed raw where it would show nothing.
         {"H\xE2\x82\x82O\xE2\x9C\x93", "Formula: character 4 \"\xE2\x9C\x93\" can't be read"},
         {"Fe\xE2\x81\xBA\xE2\x81\xBA", "Formula: character 4 \"\xE2\x81\xBA\" can't be read"},
-        {"K\xE2\x82\x82O.6", "Formula: character 4 \".\": write K\xE2\x82\x82O\xC2\xB7"
-                             "6 or K\xE2\x82\x82O0.6"},
+        {"K\xE2\x82\x82O.6", "Formula: character 5 \"6\": a part holds no element; for the "
+                             "count 0.6 write K\xE2\x82\x82O0.6"},
         {"H2O\xFF", "Formula: character 4 (byte 255) can't be read"},
         {"\xE2\x80\x8FH2O", "Formula: character 1 (U+200F) can't be read"},
+        {"H\xF4\x8F\xBF\xBF", "Formula: character 2 (U+10FFFF) can't be read"},
+        {"H\xED\xA0\x80", "Formula: character 2 (byte 237) can't be read"},
     };
     for (const auto& [Formula, Notice] : Cases) {
         SCOPED_TRACE(Formula);
@@ -160,7 +281,37 @@ TEST(FormulaReaderTest, RefusesWhatCantBeReadNamingTheCharacterAsTyped) {
         EXPECT_NE(Reading.Result, FormulaResult::Read);
         EXPECT_TRUE(Reading.Entries.empty());
         EXPECT_EQ(RefusalNotice(Reading, Typed), Notice);
+        ExpectSpellingsRead(Formula, Reading, Notice);
     }
+}
+
+// Every hint of every formula of up to six characters made of what charges, counts, points
+// and blanks are written with proposes only spellings that read.
+TEST(FormulaReaderTest, EveryProposedSpellingReads) {
+    const std::string Alphabet = "O(.2 +";
+    std::vector<std::string> Formulas = {"Fe"};
+    int Hinted = 0;
+    for (int Length = 1; Length <= 6; ++Length) {
+        std::vector<std::string> Longer;
+        for (const auto& Formula : Formulas)
+            for (char Character : Alphabet)
+                Longer.push_back(Formula + Character);
+        for (const auto& Formula : Longer) {
+            const TypedFormula Typed = ReadTyped(Formula);
+            const FormulaReading Reading = ReadFormula(Typed.Text);
+            const std::string Notice = Reading.Result == FormulaResult::Read
+                                           ? ReadingNotice(Reading, Typed)
+                                           : RefusalNotice(Reading, Typed);
+            if (Testing::ProposedSpellings(Notice).empty())
+                continue;
+            ++Hinted;
+            ExpectSpellingsRead(Formula, Reading, Notice);
+            if (::testing::Test::HasFailure())
+                return;
+        }
+        Formulas = std::move(Longer);
+    }
+    EXPECT_GT(Hinted, 500);
 }
 
 std::string StrictEntries(const std::string& Formula) {
@@ -173,11 +324,13 @@ std::string StrictEntries(const std::string& Formula) {
     return Written(Entries);
 }
 
-// A formula with no group, separator, multiplier, charge or count below 1 reads as the strict
-// rules read it: every such formula of up to five characters from those that matter.
+// A formula with no group, separator, multiplier, charge, count below 1, blank between digits
+// or point before a number read as a separator reads as the strict rules read it: every such
+// formula of up to five characters from those that matter.
 TEST(FormulaReaderTest, PlainFormulasReadAsTheStrictRulesReadThem) {
     const std::string Alphabet = " HeOa120.\xC9\xE9";
-    const auto Plain = [](const std::string& Formula) {
+    const auto IsDigit = [](char Character) { return Character >= '0' && Character <= '9'; };
+    const auto Plain = [&](const std::string& Formula, const FormulaReading& Reading) {
         std::size_t First = Formula.find_first_not_of(' ');
         if (First != std::string::npos && (Formula[First] < 'A' || Formula[First] == '['))
             return false; // blank, multiplier or group first
@@ -188,7 +341,16 @@ TEST(FormulaReaderTest, PlainFormulasReadAsTheStrictRulesReadThem) {
             // A count that starts with 0: zero, or below 1.
             const std::size_t Before = Formula.find_last_not_of(' ', At == 0 ? 0 : At - 1);
             if (Character == '0' && At > 0 && Before != std::string::npos &&
-                !(Formula[Before] >= '0' && Formula[Before] <= '9'))
+                !IsDigit(Formula[Before]))
+                return false;
+            // Digits after a digit and blanks.
+            if (IsDigit(Character) && At > 0 && Formula[At - 1] == ' ' &&
+                Before != std::string::npos && IsDigit(Formula[Before]))
+                return false;
+        }
+        for (const std::size_t Point : Reading.SplitPoints) {
+            const std::size_t After = Formula.find_first_not_of(' ', Point + 1);
+            if (After != std::string::npos && IsDigit(Formula[After]))
                 return false;
         }
         return true;
@@ -202,7 +364,7 @@ TEST(FormulaReaderTest, PlainFormulasReadAsTheStrictRulesReadThem) {
                 Longer.push_back(Formula + Character);
         for (const auto& Formula : Longer) {
             const FormulaReading Reading = ReadFormula(Formula);
-            if (Reading.Result != FormulaResult::Read || !Plain(Formula))
+            if (Reading.Result != FormulaResult::Read || !Plain(Formula, Reading))
                 continue;
             ++Compared;
             ASSERT_EQ(Written(Reading.Entries), StrictEntries(Formula))
