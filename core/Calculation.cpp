@@ -41,6 +41,8 @@ public:
             Append("Total: " + std::string(TabChar) + Text(Total) + std::string(TabChar) + "  " +
                    Text(PercentSum) + "%" + std::string(LineFeed));
         }
+        if (Partial)
+            View.MassIsPartial();
         View.SetMassText(ToUtf8(Text(Total) + std::string(MassUnit)));
     }
 
@@ -63,6 +65,7 @@ private:
         for (int Index = 1; Index <= Entries; ++Index) {
             const Value& Mass = Table.ElementMass(Index);
             if (Mass.IsZero()) {
+                Partial = true;
                 View.Notice("Element: " + ToUtf8(Table.ElementSymbol(Index).Text()) +
                             " Doesn't exist in database");
                 continue;
@@ -95,6 +98,7 @@ private:
     int Entries = 0;
     Value Total;
     Value PercentSum;
+    bool Partial = false;
 };
 
 } // namespace
@@ -116,6 +120,9 @@ void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementWeig
                           " elements, at most " + std::to_string(EntrySlots) +
                           " can be calculated");
         Calculation(Table, Elements, View, DecimalSeparator).Run(Reading.Entries);
+        const std::string HowRead = ReadingNotice(Reading, Formula);
+        if (!HowRead.empty())
+            View.Notice(HowRead);
     } catch (const TableFailure& Failure) {
         Table.Reset(EntrySlots);
         Refuse(ErrorNumberText(Failure.Number) + " reading " + Elements.Path());

@@ -25,11 +25,15 @@ public:
     virtual void Notice(const std::string& Message) = 0;
     // A view that shows no report (a list of masses) is spared the writing of its lines.
     virtual bool ShowsReport() const { return true; }
+    // Told before the mass is set when the mass leaves out an element the table lacks, so that
+    // a view which shows the mass without the report can leave it out.
+    virtual void MassIsPartial() {}
 };
 
 // Reads the formula, weighs every entry from the table and writes the report and the mass.
 // A formula that can't be read, has too many entries, or meets a failing table file gives one
-// notice and leaves no report lines and no mass. The entry table is left reset.
+// notice and leaves no report lines and no mass. A formula read with an ambiguous point gives
+// the report and the mass, then a notice of how it was read. The entry table is left reset.
 void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementWeights& Elements,
                CalculationView& View, char DecimalSeparator);
 // The same for a formula already in the code page.

@@ -240,6 +240,26 @@ TEST_F(CalculationTest, MissingElementIsNoticedBetweenTheLinesAroundIt) {
     EXPECT_EQ(View.Events, Expected);
 }
 
+// A point read as a separator where a decimal count could have been meant: the report and the
+// mass as read, then the notice, over the whole report.
+TEST_F(CalculationTest, ReadingNoticeFollowsTheReportAndTheMass) {
+    const ElementTable Table = TableOf(SimpleTable);
+    RecordingView View;
+    Calculate(Entries, "H2O1.5H2O", Table, View, '.');
+    const std::string Report = " H*2=\t2\t  1.85%  \r\n"
+                               " O*1=\t16\t  14.81%  \r\n"
+                               " H*10=\t10\t  9.26%  \r\n"
+                               " O*5=\t80\t  74.07%  \r\n" +
+                               Separator + "Total: \t108\t  100%\r\n";
+    const std::string Notice = "Formula: character 5 \".\": read as H2O1\xC2\xB7"
+                               "5H2O; for the count 1.5 write H2(O1.5)H2O";
+    ASSERT_GE(View.Events.size(), 2u);
+    EXPECT_EQ(View.Report, Report);
+    EXPECT_EQ(View.Events[View.Events.size() - 2], (ViewEvent{ViewEvent::Mass, "108 g", {}}));
+    EXPECT_EQ(View.Events.back(), (ViewEvent{ViewEvent::Notice, Notice, Report}));
+    EXPECT_TRUE(TableIsReset(Entries));
+}
+
 TEST_F(CalculationTest, RunningTwiceGivesTheSameReportAndLeavesTheTableReset) {
     const ElementTable Table = TableOf("");
     RecordingView First;
@@ -297,7 +317,9 @@ TEST_F(CalculationTest, UnreadableFormulaIsRefusedNamingTheCharacterAsTyped) {
     const ElementTable Table(Folder.Path("missing.dat"));
     const std::pair<std::string, std::string> Cases[] = {
         {"Ca()2", "Formula: character 4 \")\": the group is empty"},
-        {"Fe3+", "Formula: character 4 \"+\": write the charge after ^, as in Fe^3+ or Fe3^+"},
+        {"Fe3+", "Formula: character 4 \"+\": write Fe^3+ for one Fe with charge 3+, or Fe3^+ for "
+                 "Fe\xC3\x97"
+                 "3 with charge 1+"},
         {"h2o", "Formula: character 1 \"h\" can't be read"},
         {"H\xE2\x82\x82O\xE2\x9C\x93", "Formula: character 4 \"\xE2\x9C\x93\" can't be read"},
         {"H2\r", "Formula: character 3 (code 13) can't be read"},
