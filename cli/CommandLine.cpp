@@ -26,8 +26,7 @@ For each FORMULA, print its report (a line per element entry with its count, mas
 and share in percent, and the total) and then its formula mass. Notices go to
 standard error, each after the formula it is about.
 
-  --mass          print only the formula mass, one line per formula (an empty
-                    line for a formula that gives none)
+  --mass          print only the formula mass, one line per formula
   --list FILE     weigh one formula per line of FILE (- for standard input) and
                     write one tab-separated line per formula: formula, mass in
                     grams, notices; blank lines and lines starting with # are
@@ -41,12 +40,20 @@ standard error, each after the formula it is about.
       --help      display this help and exit
       --version   output version information and exit
 
+With --mass and --list, an empty mass means that the formula gives no complete
+mass: it was refused, or names an element the table lacks; the notice says why.
+A notice that only tells how a formula was read keeps its mass.
+
 Formulas are read as chemists write them: Ca(OH)2, K4[Fe(CN)6], CuSO4*5H2O,
-2H2O, Fe0.95O, SO4^2-; subscript digits and superscript charges may be pasted.
+CaCO3 6H2O, NH3 . 2HCl, 2H2O, Fe0.95O, SO4^2-; subscript digits and superscript
+charges may be pasted. A point between a whole count and a whole number that an
+element follows, as in CuSO4.5H2O, separates parts unless the formula has other
+decimals; a notice then says how to write the decimal count: CuS(O4.5)H2O.
 
 Exit status:
  0  every formula gave a mass without a notice,
- 1  a formula was refused or named an element the table lacks,
+ 1  a formula was refused, was empty, named an element the table lacks, or was
+      read as a notice tells,
  2  the command line could not be understood,
  3  the element table can't be read.
 )";
@@ -93,17 +100,23 @@ public:
     void SetMassText(const std::string& Text) override { Mass = Text; }
     void Notice(const std::string& Message) override { Notices.push_back(Message); }
     bool ShowsReport() const override { return WantsReport; }
+    void MassIsPartial() override { Partial = true; }
 
     void Clear() {
         Report.clear();
         Mass.clear();
         Notices.clear();
+        Partial = false;
     }
+
+    // The mass where it stands alone: none where an element was left out of it.
+    std::string WholeMass() const { return Partial ? std::string() : Mass; }
 
     bool WantsReport = true;
     std::string Report;
     std::string Mass;
     std::vector<std::string> Notices;
+    bool Partial = false;
 };
 
 Options ReadOptions(const std::vector<std::string>& Arguments) {
@@ -270,7 +283,9 @@ private:
     void Weigh(const std::string& Formula, const ElementWeights& Weights) {
         View.Clear();
         const TypedFormula Typed = ReadTyped(Formula);
-        if (Typed.Characters > static_cast<std::uint32_t>(FormulaLimit)) {
+        if (Formula.find_first_not_of(" \t\n") == std::string::npos) {
+            View.Notice("Formula: empty");
+        } else if (Typed.Characters > static_cast<std::uint32_t>(FormulaLimit)) {
             View.Notice("Formula: " + std::to_string(Typed.Characters) + " characters, at most " +
                         std::to_string(FormulaLimit) + " can be read");
         } else {
@@ -286,7 +301,7 @@ private:
         for (const auto& Notice : View.Notices)
             Io.Err.Line(LineEnded(Formula + ": " + Notice));
         if (Chosen.Chosen == Mode::Mass) {
-            Io.Out.Line(LineEnded(View.Mass));
+            Io.Out.Line(LineEnded(View.WholeMass()));
         } else if (!View.Mass.empty()) {
             std::string Block = After ? std::string(Io.LineEnd) : std::string();
             Block += LineEnded(ReportHeading());
@@ -331,7 +346,7 @@ private:
             if (Skipped(Formula))
                 continue;
             Weigh(Formula, Weights);
-            std::string Mass = View.Mass;
+            std::string Mass = View.WholeMass();
             if (Mass.size() >= MassUnit.size() &&
                 Mass.compare(Mass.size() - MassUnit.size(), MassUnit.size(), MassUnit) == 0)
                 Mass.resize(Mass.size() - MassUnit.size());

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdlib>
@@ -62,8 +63,36 @@ TEST(CommandLineProgram, RunsWithoutADisplay) {
     const Finished Listed = RunProgram("--list -", "H2O\nFe3+\n");
     EXPECT_EQ(Listed.Status, 1);
     EXPECT_EQ(Listed.Out, "formula\tmass (g)\tnotices\nH2O\t18.015\t\n"
-                          "Fe3+\t\tFormula: character 4 \"+\": write the charge after ^, as in "
-                          "Fe^3+ or Fe3^+\n");
+                          "Fe3+\t\tFormula: character 4 \"+\": write Fe^3+ for one Fe with charge "
+                          "3+, or Fe3^+ for Fe\xC3\x97"
+                          "3 with charge 1+\n");
+
+    // More than the 64 KiB the output waits in comes out whole, in order.
+    std::string Input, Expected = "formula\tmass (g)\tnotices\n";
+    for (int Line = 1; Line <= 5000; ++Line) {
+        Input += std::to_string(Line) + "H2\n";
+        // Line × 2 × 1.008 in thousandths, written without trailing zeros.
+        std::string Mass = std::to_string(Line * 2016 / 1000) + "." +
+                           std::to_string(Line * 2016 % 1000 + 1000).substr(1);
+        Mass.erase(Mass.find_last_not_of('0') + 1);
+        if (Mass.back() == '.')
+            Mass.pop_back();
+        Expected += std::to_string(Line) + "H2\t" + Mass + "\t\n";
+    }
+    const Finished Long = RunProgram("--list -", Input);
+    EXPECT_EQ(Long.Status, 0);
+    EXPECT_GT(Long.Out.size(), 65536u);
+    EXPECT_TRUE(Long.Out == Expected)
+        << "the first difference at byte "
+        << std::mismatch(Long.Out.begin(), Long.Out.end(), Expected.begin(), Expected.end()).first -
+               Long.Out.begin();
+
+    // A folder is no list: it fails on reading, after the heading.
+    const Testing::TempDir Folder;
+    const Finished Directory = RunProgram("--list '" + Folder.Path("") + "'");
+    EXPECT_EQ(Directory.Status, 1);
+    EXPECT_EQ(Directory.Out, "formula\tmass (g)\tnotices\n");
+    EXPECT_EQ(Directory.Err, "varnock: Error number 57 occured reading " + Folder.Path("") + "\n");
 
     // Output that can't be written is said so, not taken for success.
     const Finished Full = RunProgram("--mass H2O", "", "", "/dev/full");

@@ -63,25 +63,38 @@ TEST(CommandLineTest, PrintsTheReportAsTheWindowShowsIt) {
                            "Total: \t17,007\t  100%\n"
                            "Formula Mass: 17,007 g\n");
     EXPECT_EQ(Missing.Err,
-              "Fe3+: Formula: character 4 \"+\": write the charge after ^, as in Fe^3+ or Fe3^+\n"
+              "Fe3+: Formula: character 4 \"+\": write Fe^3+ for one Fe with charge 3+, or Fe3^+ "
+              "for Fe\xC3\x97"
+              "3 with charge 1+\n"
               "HXO: Element: X Doesn't exist in database\n");
 }
 
+// Masses worked by hand from the shipped weights (H 1.008, C 12.011, N 14.007, O 15.999,
+// S 32.06, Cl 35.45, Ca 40.078, Cu 63.546). A mass that leaves an element out is no mass.
 TEST(CommandLineTest, MassAloneOneLinePerFormula) {
     const Ran Masses = RunVarnock({"--mass",
                                    "CuSO4\xC2\xB7"
                                    "5H2O",
-                                   "Ca()", "H\xE2\x82\x82O", "Xx"},
+                                   "Ca()", "H\xE2\x82\x82O", "Xx", "CaCO3 6H2O", "NH3 . 2HCl",
+                                   "2NH3 . 2HCl", "CuSO4.5H2O", "EtOH", "", " \t"},
                                   ',');
     EXPECT_EQ(Masses.Status, ExitNoticed);
-    EXPECT_EQ(Masses.Out, "249,677 g\n\n18,015 g\n0 g\n");
+    EXPECT_EQ(Masses.Out,
+              "249,677 g\n\n18,015 g\n\n208,176 g\n89,947 g\n106,978 g\n249,677 g\n\n\n\n");
     EXPECT_EQ(Masses.Err, "Ca(): Formula: character 4 \")\": the group is empty\n"
-                          "Xx: Element: Xx Doesn't exist in database\n");
+                          "Xx: Element: Xx Doesn't exist in database\n"
+                          "CuSO4.5H2O: Formula: character 6 \".\": read as CuSO4\xC2\xB7"
+                          "5H2O; for the count 4.5 write CuS(O4.5)H2O\n"
+                          "EtOH: Element: Et Doesn't exist in database\n"
+                          ": Formula: empty\n"
+                          " \t: Formula: empty\n");
     EXPECT_EQ(RunVarnock({"--point", "--mass", "NaCl"}, ',').Out, "58.44 g\n");
 }
 
 TEST(CommandLineTest, ListsMassesForSpreadsheetsAndAwk) {
     Testing::TempDir Folder;
+    const std::string Forty =
+        std::string(6 * 6, ' ').replace(0, 36, "(CH2)2(CH2)2(CH2)2(CH2)2(CH2)2(CH2)2") + "H2O ";
     const std::string List = Folder.Write("list.txt", "\xEF\xBB\xBFH2O\r\n"
                                                       "# a comment\n"
                                                       "\n"
@@ -89,20 +102,27 @@ TEST(CommandLineTest, ListsMassesForSpreadsheetsAndAwk) {
                                                       "Ca(OH)2, x\n"
                                                       "Xx2O\n"
                                                       "K\xE2\x82\x82O.6SiO2\n" +
-                                                          std::string(41, 'C') +
+                                                          std::string(41, 'C') + "\n" + Forty +
                                                           "\n"
+                                                          "H2\tO\n"
+                                                          "\xEF\xBB\xBFNaCl\n"
+                                                          "H2\rO\n"
                                                           "Fe^3+");
     const Ran Tabs = RunVarnock({"--list", List}, ',');
     EXPECT_EQ(Tabs.Status, ExitNoticed);
     EXPECT_EQ(Tabs.Out, "formula\tmass (g)\tnotices\n"
                         "H2O\t18,015\t\n"
                         "Ca(OH)2, x\t\tFormula: character 8 \",\" can't be read\n"
-                        "Xx2O\t15,999\tElement: Xx Doesn't exist in database\n"
-                        "K\xE2\x82\x82O.6SiO2\t\tFormula: character 4 \".\": write "
+                        "Xx2O\t\tElement: Xx Doesn't exist in database\n"
+                        "K\xE2\x82\x82O.6SiO2\t454,693\tFormula: character 4 \".\": read as "
                         "K\xE2\x82\x82O\xC2\xB7"
-                        "6SiO2 or K\xE2\x82\x82O0.6SiO2\n" +
+                        "6SiO2; for the count 0.6 write K\xE2\x82\x82O0.6SiO2\n" +
                             std::string(41, 'C') +
-                            "\t\tFormula: 41 characters, at most 40 can be read\n"
+                            "\t\tFormula: 41 characters, at most 40 can be read\n" + Forty +
+                            "\t186,339\t\n"
+                            "H2 O\t18,015\t\n"
+                            "\xEF\xBB\xBFNaCl\t\tFormula: character 1 (U+FEFF) can't be read\n"
+                            "H2\rO\t\tFormula: character 3 (code 13) can't be read\n"
                             "Fe^3+\t55,845\t\n");
     EXPECT_EQ(Tabs.Err, "");
 
@@ -111,6 +131,8 @@ TEST(CommandLineTest, ListsMassesForSpreadsheetsAndAwk) {
               "formula,mass (g),notices\n"
               "H2O,\"18,015\",\n"
               "\"Ca(OH)2, x\",,\"Formula: character 8 \"\",\"\" can't be read\"\n");
+    EXPECT_NE(Commas.Out.find("\n\"H2\rO\",,Formula: character 3 (code 13) can't be read\n"),
+              std::string::npos);
     EXPECT_EQ(RunVarnock({"--list", List, "--csv", "--point"}, ',').Out.substr(25, 12),
               "H2O,18.015,\n");
 
@@ -142,6 +164,11 @@ TEST(CommandLineTest, ExitStatusesAndWhatTheyPrint) {
          ExitUsage,
          "varnock: --list takes its formulas from FILE alone\n"
          "Try 'varnock --help' for more information.\n"},
+        {{"--mass", "--list", "x"},
+         ExitUsage,
+         "varnock: --list takes its formulas from FILE alone\n"
+         "Try 'varnock --help' for more information.\n"},
+        {{""}, ExitNoticed, ": Formula: empty\n"},
         {{"--csv", "H2O"},
          ExitUsage,
          "varnock: --csv goes with --list\nTry 'varnock --help' for more information.\n"},
