@@ -1,10 +1,10 @@
 // Formula bytes through the strict GetElements, the formula reader and a whole calculation
 // against the shipped element table. Besides the sanitizers' findings it aborts when the
 // calculation breaks one of its promises: no refusal ever carries a mass or a line; a formula
-// without groups, separators, multipliers, charges or counts below 1 reads as GetElements
-// reads it; the entry table is reset afterwards; no more than 30 entries are ever stored;
-// every entry gives either its report line or its notice, in formula order; the total is the
-// sum of the line masses.
+// without groups, separators, multipliers, charges, counts below 1 or blanks that separate
+// reads as GetElements reads it; every formula a notice proposes reads; the entry table is reset
+// afterwards; no more than 30 entries are ever stored; every entry gives either its report line or
+// its notice, in formula order; the total is the sum of the line masses.
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +21,7 @@
 #include "core/SystemServices.h"
 #include "core/TextRules.h"
 #include "fuzz/FuzzCheck.h"
+#include "tests/support/ProposedSpellings.h"
 #include "tests/support/RecordingView.h"
 
 namespace {
@@ -184,8 +185,15 @@ void CheckRefused(const RecordingView& View, const std::string& Expected, bool E
         Require(Events.size() == 1, [] { return std::string("more than the one notice"); });
 }
 
-void CheckReport(const RecordingView& View, const std::vector<Entry>& Entries, char Decimal) {
-    const std::vector<Written> Events = LinesAndNotices(View);
+// HowRead: the notice of how an ambiguous point was read, which ends the events; or empty.
+void CheckReport(const RecordingView& View, const std::vector<Entry>& Entries, char Decimal,
+                 const std::string& HowRead) {
+    std::vector<Written> Events = LinesAndNotices(View);
+    if (!HowRead.empty()) {
+        Require(!Events.empty() && Events.back().IsNotice && Events.back().Text == HowRead,
+                [&] { return "no notice of how it was read: " + Quoted(HowRead); });
+        Events.pop_back();
+    }
     const auto& Weights = ShippedWeights();
     const std::size_t Expected = Entries.size() + 2;
     Require(Events.size() == Expected, [&] {
@@ -267,8 +275,9 @@ void CheckReport(const RecordingView& View, const std::vector<Entry>& Entries, c
 }
 
 // A formula in none of the reader's own notations: no group, separator, charge or
-// multiplier, every point between digits, and no count that starts with 0 (0, or below 1).
-bool Plain(const std::string& Formula) {
+// multiplier, every point between digits with no blank beside it and not read as a separator,
+// no blank between digits, and no count that starts with 0 (0, or below 1).
+bool Plain(const std::string& Formula, const FormulaReading& Reading) {
     const auto Blank = [](char Character) {
         return Character == ' ' || Character == '\t' || Character == '\n';
     };
@@ -290,12 +299,24 @@ bool Plain(const std::string& Formula) {
         if (std::string_view("()[]{}*^+-").find(Character) != std::string_view::npos ||
             Code == MiddleDot || Code == Bullet)
             return false;
-        if (Character == '.' && !(Digit(Near(At, -1)) && Digit(Near(At, 1))))
+        if (Character == '.' && !(At > 0 && Digit(Formula[At - 1]) && At + 1 < Formula.size() &&
+                                  Digit(Formula[At + 1])))
+            return false;
+        if (Digit(Character) && At > 0 && Blank(Formula[At - 1]) && Digit(Near(At, -1)))
             return false;
         if (Character == '0' && !Digit(Near(At, -1)))
             return false;
     }
-    return true;
+    return Reading.SplitPoints.empty();
+}
+
+// Every formula a notice proposes reads.
+void CheckSpellings(const std::string& Formula, const std::string& Notice) {
+    for (const std::string& Spelling : Testing::ProposedSpellings(Notice))
+        Require(ReadFormula(ReadTyped(Spelling).Text).Result == FormulaResult::Read, [&] {
+            return "the notice for " + Quoted(Formula) + " proposes " + Quoted(Spelling) +
+                   ", which is refused";
+        });
 }
 
 BasVarnock& ProgramTable() {
@@ -331,17 +352,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         Entries.push_back({Item.Symbol, Item.Count});
     }
 
-    if (Read && Plain(Formula) && Strict.size() == Entries.size() && !Strict.empty())
+    if (Read && Plain(Formula, Reading) && Strict.size() == Entries.size() && !Strict.empty())
         for (std::size_t Index = 0; Index < Entries.size(); ++Index)
             Require(
                 Strict[Index].Symbol == Entries[Index].Symbol &&
                     Strict[Index].Count.Text() == Entries[Index].Count.Text(),
                 [&] { return "plain formula read otherwise than strictly: " + Quoted(Formula); });
-    if (Read && Plain(Formula) && Entries.size() <= EntrySlots)
+    if (Read && Plain(Formula, Reading) && Entries.size() <= EntrySlots)
         Require(Strict.size() == Entries.size(), [&] {
             return "plain formula gives " + std::to_string(Entries.size()) + " entries, " +
                    std::to_string(Strict.size()) + " strictly: " + Quoted(Formula);
         });
+
+    // Where the formula survives the way to UTF-8 and back, what its notice proposes reads.
+    const TypedFormula Typed = FromCodePage(Formula);
+    if ((Read || Reading.Position < Size) && ReadTyped(Typed.Typed).Text == Formula)
+        CheckSpellings(Formula,
+                       Read ? ReadingNotice(Reading, Typed) : RefusalNotice(Reading, Typed));
 
     static const ElementTable Elements(VARNOCK_ELEMENTS_DAT);
     LineByLineView View;
@@ -375,6 +402,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         return 0;
     }
     Require(Read, [&] { return "a mass for a formula the reader refused: " + Quoted(Formula); });
-    CheckReport(View, Entries, Decimal);
+    CheckReport(View, Entries, Decimal, ReadingNotice(Reading, FromCodePage(Formula)));
     return 0;
 }
