@@ -449,12 +449,15 @@ std::string ChargeSpellings(const FormulaReading& Reading, const TypedFormula& F
     const std::string AsCount = Typed + "^" + (Signs > 1 ? SignRun : std::string()) + SignText +
                                 " for " + Unit + "\u00D7" + Whole + " with charge " + SignRun +
                                 SignText;
-    // A decimal count can't lend its last digit to a charge.
-    if (Whole.find('.') != std::string::npos)
-        return "write " + AsCount;
+    // A decimal count can't lend its last digit to a charge, a 0 makes no charge, and a count
+    // of 0 would be left by 03+.
     std::string OneCharge = Typed;
     OneCharge.insert(Formula.Origins[Reading.Other].Offset, "^");
-    return "write " + OneCharge + SignText + " for " +
+    OneCharge += SignText;
+    if (Whole.find('.') != std::string::npos || Text[Reading.Other] == '0' ||
+        (!Left.empty() && Left.find_first_not_of('0') == std::string::npos) || !Reads(OneCharge))
+        return "write " + AsCount;
+    return "write " + OneCharge + " for " +
            (Left.empty() ? "one " + Unit : Unit + "\u00D7" + Left) + " with charge " +
            Text[Reading.Other] + SignText + ", or " + AsCount;
 }

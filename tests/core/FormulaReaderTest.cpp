@@ -288,7 +288,7 @@ TEST(FormulaReaderTest, RefusesWhatCantBeReadNamingTheCharacterAsTyped) {
 // Every hint of every formula of up to six characters made of what charges, counts, points
 // and blanks are written with proposes only spellings that read.
 TEST(FormulaReaderTest, EveryProposedSpellingReads) {
-    const std::string Alphabet = "O(.2 +";
+    const std::string Alphabet = "O(.20 +";
     std::vector<std::string> Formulas = {"Fe"};
     int Hinted = 0;
     for (int Length = 1; Length <= 6; ++Length) {
