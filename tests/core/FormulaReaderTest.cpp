@@ -32,6 +32,24 @@ Read ReadingOf(const std::string& Utf8) {
     return {Written(Reading.Entries), ReadingNotice(Reading, Typed)};
 }
 
+// Calls Each with Start and every string of 1 to Length characters of Alphabet after it,
+// shortest first, until Each returns false.
+template <typename Visit>
+void ForEachFormula(const std::string& Start, const std::string& Alphabet, int Length,
+                    Visit&& Each) {
+    std::vector<std::string> Formulas = {Start};
+    for (int Added = 1; Added <= Length; ++Added) {
+        std::vector<std::string> Longer;
+        for (const auto& Formula : Formulas)
+            for (char Character : Alphabet)
+                Longer.push_back(Formula + Character);
+        for (const auto& Formula : Longer)
+            if (!Each(Formula))
+                return;
+        Formulas = std::move(Longer);
+    }
+}
+
 // Every spelling a notice proposes reads; the one a reading notice says it was read as reads
 // to the same entries, and the other reading to other entries, without a notice of its own.
 void ExpectSpellingsRead(const std::string& Formula, const FormulaReading& Reading,
@@ -134,6 +152,9 @@ TEST(FormulaReaderTest, ReadsFormulasAsChemistsWriteThem) {
          "2SiO2\xC2\xB7"
          "2H2O; for the count 3.2 write Al2(O3.2)SiO2\xC2\xB7"
          "2H2O"},
+        {"CuSO4.5 H2O", "Cu*1 S*1 O*4 H*10 O*5",
+         "Formula: character 6 \".\": read as CuSO4\xC2\xB7"
+         "5 H2O; for the count 4.5 write CuS(O4.5) H2O"},
         {"Al(NO3)3.9H2O", "Al*1 N*3 O*9 H*18 O*9",
          "Formula: character 9 \".\": read as Al(NO3)3\xC2\xB7"
          "9H2O; for the count 3.9 write Al((NO3)3.9)H2O"},
@@ -256,6 +277,7 @@ TEST(FormulaReaderTest, RefusesWhatCantBeReadNamingTheCharacterAsTyped) {
         {"H-2O", "Formula: character 2 \"-\": a charge can only end the formula"},
         {"Fe3+O", "Formula: character 4 \"+\": a charge can only end the formula"},
         {"+H", "Formula: character 1 \"+\" can't be read"},
+        {"( 2H)", "Formula: character 3 \"2\" can't be read"},
         {"Ca+-", "Formula: character 4 \"-\" can't be read"},
         {"Fe^3", "Formula: character 3 \"^\" can't be read"},
         {"@", "Formula: character 1 \"@\" can't be read"},
@@ -288,29 +310,19 @@ TEST(FormulaReaderTest, RefusesWhatCantBeReadNamingTheCharacterAsTyped) {
 // Every hint of every formula of up to six characters made of what charges, counts, points
 // and blanks are written with proposes only spellings that read.
 TEST(FormulaReaderTest, EveryProposedSpellingReads) {
-    const std::string Alphabet = "O(.20 +";
-    std::vector<std::string> Formulas = {"Fe"};
     int Hinted = 0;
-    for (int Length = 1; Length <= 6; ++Length) {
-        std::vector<std::string> Longer;
-        for (const auto& Formula : Formulas)
-            for (char Character : Alphabet)
-                Longer.push_back(Formula + Character);
-        for (const auto& Formula : Longer) {
-            const TypedFormula Typed = ReadTyped(Formula);
-            const FormulaReading Reading = ReadFormula(Typed.Text);
-            const std::string Notice = Reading.Result == FormulaResult::Read
-                                           ? ReadingNotice(Reading, Typed)
-                                           : RefusalNotice(Reading, Typed);
-            if (Testing::ProposedSpellings(Notice).empty())
-                continue;
-            ++Hinted;
-            ExpectSpellingsRead(Formula, Reading, Notice);
-            if (::testing::Test::HasFailure())
-                return;
-        }
-        Formulas = std::move(Longer);
-    }
+    ForEachFormula("Fe", "O(.20 +", 6, [&](const std::string& Formula) {
+        const TypedFormula Typed = ReadTyped(Formula);
+        const FormulaReading Reading = ReadFormula(Typed.Text);
+        const std::string Notice = Reading.Result == FormulaResult::Read
+                                       ? ReadingNotice(Reading, Typed)
+                                       : RefusalNotice(Reading, Typed);
+        if (Testing::ProposedSpellings(Notice).empty())
+            return true;
+        ++Hinted;
+        ExpectSpellingsRead(Formula, Reading, Notice);
+        return !::testing::Test::HasFailure();
+    });
     EXPECT_GT(Hinted, 500);
 }
 
@@ -355,23 +367,16 @@ TEST(FormulaReaderTest, PlainFormulasReadAsTheStrictRulesReadThem) {
         }
         return true;
     };
-    std::vector<std::string> Formulas = {""};
     int Compared = 0;
-    for (int Length = 1; Length <= 5; ++Length) {
-        std::vector<std::string> Longer;
-        for (const auto& Formula : Formulas)
-            for (char Character : Alphabet)
-                Longer.push_back(Formula + Character);
-        for (const auto& Formula : Longer) {
-            const FormulaReading Reading = ReadFormula(Formula);
-            if (Reading.Result != FormulaResult::Read || !Plain(Formula, Reading))
-                continue;
-            ++Compared;
-            ASSERT_EQ(Written(Reading.Entries), StrictEntries(Formula))
-                << ::testing::PrintToString(Formula);
-        }
-        Formulas = std::move(Longer);
-    }
+    ForEachFormula("", Alphabet, 5, [&](const std::string& Formula) {
+        const FormulaReading Reading = ReadFormula(Formula);
+        if (Reading.Result != FormulaResult::Read || !Plain(Formula, Reading))
+            return true;
+        ++Compared;
+        EXPECT_EQ(Written(Reading.Entries), StrictEntries(Formula))
+            << ::testing::PrintToString(Formula);
+        return !::testing::Test::HasFailure();
+    });
     EXPECT_GT(Compared, 10000);
 }
 
