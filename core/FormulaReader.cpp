@@ -449,13 +449,12 @@ std::string ChargeSpellings(const FormulaReading& Reading, const TypedFormula& F
     const std::string AsCount = Typed + "^" + (Signs > 1 ? SignRun : std::string()) + SignText +
                                 " for " + Unit + "\u00D7" + Whole + " with charge " + SignRun +
                                 SignText;
-    // A decimal count can't lend its last digit to a charge, a 0 makes no charge, and a count
-    // of 0 would be left by 03+.
+    // The last digit as the charge: not where it is 0, which makes no charge, nor where the
+    // rest doesn't read (Fe2.^2+, F0^3+).
     std::string OneCharge = Typed;
     OneCharge.insert(Formula.Origins[Reading.Other].Offset, "^");
     OneCharge += SignText;
-    if (Whole.find('.') != std::string::npos || Text[Reading.Other] == '0' ||
-        (!Left.empty() && Left.find_first_not_of('0') == std::string::npos) || !Reads(OneCharge))
+    if (Text[Reading.Other] == '0' || !Reads(OneCharge))
         return "write " + AsCount;
     return "write " + OneCharge + " for " +
            (Left.empty() ? "one " + Unit : Unit + "\u00D7" + Left) + " with charge " +

@@ -266,6 +266,10 @@ TEST(FormulaReaderTest, RefusesWhatCantBeReadNamingTheCharacterAsTyped) {
         {"Fe3++", "Formula: character 4 \"+\": write Fe^3+ for one Fe with charge 3+, or "
                   "Fe3^2+ for Fe\xC3\x97"
                   "3 with charge 2+"},
+        {"Fe10+", "Formula: character 5 \"+\": write Fe10^+ for Fe\xC3\x97"
+                  "10 with charge 1+"},
+        {"Fe2.2+", "Formula: character 6 \"+\": write Fe2.2^+ for Fe\xC3\x97"
+                   "2.2 with charge 1+"},
         {"SO42-", "Formula: character 5 \"-\": write SO4^2- for O\xC3\x97"
                   "4 with charge 2-, or SO42^- for O\xC3\x97"
                   "42 with charge 1-"},
