@@ -71,7 +71,7 @@ TEST(CommandLineProgram, WritesToTheHandlesItWasGivenWithWindowsLineEnds) {
     const Finished Listed = RunProgram("--point --list -", "H2O\r\nXx\r\n");
     EXPECT_EQ(Listed.Status, 1u);
     EXPECT_EQ(Listed.Out, "formula\tmass (g)\tnotices\r\nH2O\t18.015\t\r\n"
-                          "Xx\t0\tElement: Xx Doesn't exist in database\r\n");
+                          "Xx\t\tElement: Xx Doesn't exist in database\r\n");
 }
 
 } // namespace
