@@ -1,7 +1,9 @@
 # Builds for 64-bit Windows with Debian's mingw-w64 (g++-mingw-w64-x86-64-posix) and runs what
 # it built under Wine (scripts/wine-run):
-#   cmake -G Ninja -B build-windows --toolchain cmake/MinGW64.cmake \
-#       -DVARNOCK_BUILD_UI=OFF -DVARNOCK_BUILD_BENCH=OFF
+#   cmake -G Ninja -B build-windows --toolchain cmake/MinGW64.cmake -DVARNOCK_BUILD_BENCH=OFF
+# The window needs Qt built for Windows, which scripts/qt-for-windows makes (./dev runs it):
+# VARNOCK_QT_WINDOWS names its folder, by default the one that script keeps in its cache.
+# Without it, build with -DVARNOCK_BUILD_UI=OFF.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -10,6 +12,7 @@ set(MinGWPrefix x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${MinGWPrefix}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${MinGWPrefix}-g++-posix)
 set(CMAKE_RC_COMPILER ${MinGWPrefix}-windres)
+set(CMAKE_STRIP ${MinGWPrefix}-strip)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MinGWPrefix})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
@@ -23,3 +26,20 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 get_filename_component(VarnockRoot ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${VarnockRoot}/scripts/wine-run)
+
+if(NOT VARNOCK_QT_WINDOWS)
+    if(DEFINED ENV{VARNOCK_QT_WINDOWS})
+        set(VARNOCK_QT_WINDOWS $ENV{VARNOCK_QT_WINDOWS})
+    else()
+        execute_process(COMMAND ${VarnockRoot}/scripts/qt-for-windows --folder
+                        OUTPUT_VARIABLE VARNOCK_QT_WINDOWS OUTPUT_STRIP_TRAILING_WHITESPACE
+                        ERROR_QUIET)
+    endif()
+endif()
+# Only a finished build: the script writes this stamp last.
+if(EXISTS ${VARNOCK_QT_WINDOWS}/varnock-qt-complete)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${VARNOCK_QT_WINDOWS})
+    # moc, rcc and uic are the host's (qt6-base-dev-tools), of the same version.
+    set(QT_HOST_PATH /usr)
+    set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+endif()

@@ -11,9 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/WindowTestSupport.h"
+
+#ifndef _WIN32
 #include "shell/ShellSystem.h"
 #include "tests/support/RecordedStart.h"
-#include "tests/support/WindowTestSupport.h"
+#endif
 
 namespace Varnock {
 namespace {
@@ -137,13 +140,16 @@ TEST_F(WindowAccessibility, AddressLabelIsALinkThatOpensTheWebPage) {
     const QString Press = QAccessibleActionInterface::pressAction();
     ASSERT_TRUE(Actions->actionNames().contains(Press));
 
-    // Pressing it through the interface opens the address as a mouse click does.
+    // Pressing it through the interface opens the address as a mouse click does. (On Windows
+    // the shell is the system's own, with no stand-in in the process.)
+#ifndef _WIN32
     Recorded = {};
     const auto Previous = ShellSystem::SetStart(RecordStart);
     Actions->doAction(Press);
     ShellSystem::SetStart(Previous);
     EXPECT_EQ(Recorded.Calls, 1);
     EXPECT_EQ(Recorded.Arguments, (std::vector<std::string>{"xdg-open", "http://tervalin.test/"}));
+#endif
 
     // The other labels are plain text with nothing to press.
     for (const char* Name : {"Label1", "Label2", "Label3"}) {

@@ -17,10 +17,17 @@
 #include "core/ElementTable.h"
 #include "core/EntryTable.h"
 #include "core/TextRules.h"
-#include "shell/ShellSystem.h"
-#include "tests/support/RecordedStart.h"
 #include "tests/support/RecordingView.h"
 #include "tests/support/WindowTestSupport.h"
+
+#ifdef _WIN32
+#include <cstdint>
+
+#include <windows.h>
+#else
+#include "shell/ShellSystem.h"
+#include "tests/support/RecordedStart.h"
+#endif
 
 namespace Varnock {
 namespace {
@@ -35,6 +42,29 @@ std::string ShippedTable() {
 }
 
 // Open descriptors of this process that lead to a file named elements.dat.
+#ifdef _WIN32
+// Handle values are multiples of four, given out lowest first: the search ends well past the
+// last one found (as in TestSystemWindows.cpp).
+int OpenTables() {
+    int Count = 0;
+    for (std::uintptr_t Value = 4, Missed = 0; Missed < 256; Value += 4) {
+        const auto Handle = reinterpret_cast<HANDLE>(Value);
+        DWORD Flags = 0;
+        if (!GetHandleInformation(Handle, &Flags)) {
+            ++Missed;
+            continue;
+        }
+        Missed = 0;
+        wchar_t Name[1024];
+        const DWORD Length = GetFileType(Handle) == FILE_TYPE_DISK
+                                 ? GetFinalPathNameByHandleW(Handle, Name, 1024, 0)
+                                 : 0;
+        Count +=
+            Length > 0 && Length < 1024 && std::filesystem::path(Name).filename() == "elements.dat";
+    }
+    return Count;
+}
+#else
 int OpenTables() {
     int Count = 0;
     for (const auto& Entry : std::filesystem::directory_iterator("/proc/self/fd")) {
@@ -44,6 +74,7 @@ int OpenTables() {
     }
     return Count;
 }
+#endif
 
 class WindowBehaviour : public ::testing::Test {
 protected:
@@ -286,6 +317,13 @@ TEST_F(WindowBehaviour, InsertionPastFortyCharactersIsRefused) {
     EXPECT_EQ(Formula()->text(), "He" + Full.mid(2) + "H");
 }
 
+#ifdef _WIN32
+// The shell here is Windows' own, with no stand-in inside the process: the click's call of
+// ShellExecute is seen from outside in WindowWineTest.cpp.
+TEST_F(WindowBehaviour, ClickOnTheAddressOpensItWithASmallFirstLetter) {
+    GTEST_SKIP() << "WineWindow.ClickOnTheAddressReachesTheShell checks it on Windows";
+}
+#else
 using Testing::Recorded;
 using Testing::RecordStart;
 
@@ -301,6 +339,7 @@ TEST_F(WindowBehaviour, ClickOnTheAddressOpensItWithASmallFirstLetter) {
     EXPECT_EQ(Recorded.Calls, 1);
     EXPECT_EQ(Recorded.Arguments, (std::vector<std::string>{"xdg-open", "http://tervalin.test/"}));
 }
+#endif
 
 } // namespace
 } // namespace Varnock
