@@ -1,5 +1,8 @@
 #include "core/Calculation.h"
 
+#include <array>
+#include <utility>
+
 #include "core/FormulaReader.h"
 #include "core/RunTimeError.h"
 #include "core/SystemServices.h"
@@ -30,8 +33,10 @@ public:
         Entries = static_cast<int>(Read.size());
         for (int Index = 1; Index <= Entries; ++Index) {
             const FormulaEntry& Entry = Read[static_cast<std::size_t>(Index - 1)];
-            Table.ElementSymbol(Index) = Entry.Symbol;
+            // A labelled isotope shows as it was typed, [13C], and weighs its exact mass.
+            Table.ElementSymbol(Index) = Entry.MassNumber == 0 ? Entry.Symbol : LabelText(Entry);
             Table.ElementCount(Index) = Entry.Count;
+            Labels[static_cast<std::size_t>(Index - 1)] = {Entry.Symbol, Entry.MassNumber};
         }
         LookUp();
         Report();
@@ -49,7 +54,9 @@ private:
         for (int Index = 1; Index <= Entries; ++Index) {
             Value Weight;
             try {
-                Weight = Elements.WeightOfSymbol(Table.ElementSymbol(Index).Text());
+                const auto& [Symbol, MassNumber] = Labels[static_cast<std::size_t>(Index - 1)];
+                Weight = MassNumber == 0 ? Elements.WeightOfSymbol(Symbol)
+                                         : Elements.WeightOfIsotope(Symbol, MassNumber);
             } catch (const RunTimeError& Error) {
                 throw TableFailure{Error.Number()};
             }
@@ -93,6 +100,7 @@ private:
     CalculationView& View;
     const char DecimalSeparator;
     int Entries = 0;
+    std::array<std::pair<std::string, int>, EntrySlots> Labels;
     Value Total;
     Value PercentSum;
 };

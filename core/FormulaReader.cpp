@@ -96,6 +96,8 @@ private:
             return At;
         }
         AtPartStart = false;
+        if (Character == '[' && DigitAt(At + 1))
+            return ReadIsotope(At);
         if (Closer(Character)) {
             Groups.push_back({At, Closer(Character), Entries.size()});
             Last = Nothing;
@@ -122,6 +124,28 @@ private:
         if (Character == '^' || IsSign(Character))
             return ReadCharge(At);
         throw Stop{FormulaResult::Unreadable, At};
+    }
+
+    // An isotope entry: "[", a mass number, a symbol, "]", then a count as after any element.
+    // A group can't start with a digit, so the shape is never a group.
+    std::size_t ReadIsotope(std::size_t Start) {
+        std::size_t At = Start + 1;
+        int MassNumber = 0;
+        while (DigitAt(At) && MassNumber < 1000)
+            MassNumber = MassNumber * 10 + (Text[At++] - '0');
+        if (MassNumber == 0 || MassNumber >= 1000)
+            throw Stop{FormulaResult::Unreadable, Start + 1};
+        const bool Symbol = At < Text.size() && StartsSymbol(Text[At]);
+        const std::size_t Length =
+            !Symbol                                                                            ? 0
+            : At + 1 < Text.size() && IsSecondLetter(static_cast<unsigned char>(Text[At + 1])) ? 2
+                                                                                               : 1;
+        if (At + Length >= Text.size())
+            throw Stop{FormulaResult::UnclosedGroup, Start};
+        if (!Symbol || Text[At + Length] != ']')
+            throw Stop{FormulaResult::Unreadable, At + Length};
+        Entries.push_back({std::string(Text.substr(At, Length)), Value(1), MassNumber});
+        return ReadCount(Skip(At + Length + 1), Entries.size() - 1);
     }
 
     // Digits, blanks among them ignored, with at most one point between digits (or, for a
@@ -257,6 +281,10 @@ std::string Rewritten(const TypedFormula& Formula, std::size_t Byte, std::string
 }
 
 } // namespace
+
+std::string LabelText(const FormulaEntry& Entry) {
+    return "[" + std::to_string(Entry.MassNumber) + Entry.Symbol + "]";
+}
 
 FormulaReading ReadFormula(std::string_view Formula) {
     FormulaReading Reading;

@@ -40,7 +40,8 @@ enum class FormulaResult {
 
 struct FormulaEntry {
     std::string Symbol;
-    Value Count; // the integer 1 when no count applies, else a double above 0
+    Value Count;        // the integer 1 when no count applies, else a double above 0
+    int MassNumber = 0; // a labelled isotope's, as in [13C]; 0 for the natural element
 
     friend bool operator==(const FormulaEntry&, const FormulaEntry&) = default;
 };
@@ -52,6 +53,9 @@ struct FormulaReading {
     std::size_t Other = 0;
     std::vector<FormulaEntry> Entries;
 };
+
+// An isotope entry's text as a formula writes it: "[13C]".
+std::string LabelText(const FormulaEntry& Entry);
 
 // Reads code page text. Raises error 6 only when multiplying counts overflows a double.
 FormulaReading ReadFormula(std::string_view Formula);
