@@ -81,7 +81,11 @@ std::string AnalysisJson(std::string_view Formula, const FormulaAnalysis& Analys
         Object["mz"] = Optional(Analysis.MassToCharge);
         Json Rows = Json::array();
         for (const CompositionRow& Row : Analysis.Composition) {
-            Json Each = {{"element", Row.Label}, {"count", Row.Count}};
+            // A whole count is written as an integer.
+            const bool Whole = Row.Count == static_cast<double>(static_cast<long long>(Row.Count));
+            Json Each = {
+                {"element", Row.Label},
+                {"count", Whole ? Json(static_cast<long long>(Row.Count)) : Json(Row.Count)}};
             if (Analysis.MolarMass) {
                 Each["mass"] = Row.Mass;
                 Each["percent"] = Row.Percent;

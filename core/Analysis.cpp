@@ -42,8 +42,8 @@ public:
 
     void Run(const std::vector<FormulaEntry>& Entries) {
         Compose(Entries);
-        Weigh();
-        if (Isotopes)
+        // An element the table lacks has no isotopes to speak of either: one notice is enough.
+        if (Weigh() && Isotopes)
             Exact();
     }
 
@@ -94,8 +94,9 @@ private:
             Result.Hill += ChargeText(Result.Charge);
     }
 
-    // The molar mass and the shares, from the element table as the calculation weighs.
-    void Weigh() {
+    // The molar mass and the shares, from the element table as the calculation weighs; false
+    // when an element is missing.
+    bool Weigh() {
         double Total = 0;
         bool Complete = true;
         for (std::size_t At = 0; At < Result.Composition.size(); ++At) {
@@ -119,11 +120,14 @@ private:
             Row.Mass = Row.Count * Weight.AsDouble();
             Total += Row.Mass;
         }
-        if (!Complete || Total == 0)
-            return;
-        Result.MolarMass = Total;
-        for (CompositionRow& Row : Result.Composition)
-            Row.Percent = Row.Mass / Total * 100;
+        if (!Complete)
+            return false;
+        if (Total != 0) {
+            Result.MolarMass = Total;
+            for (CompositionRow& Row : Result.Composition)
+                Row.Percent = Row.Mass / Total * 100;
+        }
+        return true;
     }
 
     // Monoisotopic and nominal mass, m/z and the pattern, from the isotope table.
