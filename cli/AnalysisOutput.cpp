@@ -1,6 +1,6 @@
 #include "cli/AnalysisOutput.h"
 
-#include <cstdio>
+#include <charconv>
 
 #include <nlohmann/json.hpp>
 
@@ -25,9 +25,10 @@ std::string CompositionText(const FormulaAnalysis& Analysis, char Separator) {
 } // namespace
 
 std::string FixedText(double Number, int Places, char DecimalSeparator) {
-    char Buffer[64];
-    std::snprintf(Buffer, sizeof Buffer, "%.*f", Places, Number);
-    std::string Text(Buffer);
+    char Buffer[400]; // the longest a double can be in fixed notation
+    const auto End =
+        std::to_chars(Buffer, Buffer + sizeof Buffer, Number, std::chars_format::fixed, Places).ptr;
+    std::string Text(Buffer, End);
     for (char& Character : Text)
         if (Character == '.')
             Character = DecimalSeparator;

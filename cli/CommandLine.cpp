@@ -380,14 +380,32 @@ public:
 
 private:
     // Reads the formula as the window does, refusing more than the box holds.
-    void Weigh(const std::string& Formula, const ElementWeights& Weights) {
+    // With Analysed, the formula is analysed too (without its pattern), read only once.
+    void Weigh(const std::string& Formula, const ElementWeights& Weights,
+               FormulaAnalysis* Analysed = nullptr) {
         View.Clear();
         const TypedFormula Typed = ReadTyped(Formula);
         if (Typed.Characters > static_cast<std::uint32_t>(FormulaLimit)) {
             View.Notice("Formula: " + std::to_string(Typed.Characters) + " characters, at most " +
                         std::to_string(FormulaLimit) + " can be read");
-        } else {
+        } else if (!Analysed) {
             Calculate(Entries, Typed, Weights, View, Separator);
+        } else {
+            FormulaReading Reading;
+            try {
+                Reading = ReadFormula(Typed.Text);
+            } catch (const RunTimeError&) { // the calculation tells it
+                Calculate(Entries, Typed, Weights, View, Separator);
+                Noticed = true;
+                return;
+            }
+            Calculate(Entries, Typed, Reading, Weights, View, Separator);
+            // The list's own mass column weighs the formula; shares only for its composition.
+            AnalysisOptions Columns;
+            Columns.Pattern = false;
+            Columns.Shares = std::find(Chosen.Fields->begin(), Chosen.Fields->end(),
+                                       "composition") != Chosen.Fields->end();
+            *Analysed = Analyse(Typed, Reading, Weights, Isotopes.get(), Columns);
         }
         Noticed = Noticed || !View.Notices.empty();
     }
@@ -482,8 +500,6 @@ private:
         const std::vector<std::string> Fields =
             Chosen.Fields ? *Chosen.Fields : std::vector<std::string>{"mass"};
         const bool Analysed = Fields != std::vector<std::string>{"mass"};
-        AnalysisOptions NoPattern;
-        NoPattern.Pattern = false;
         std::string Heading = "formula";
         for (const auto& Name : Fields)
             Heading += Between + (Name == "mass" ? std::string("mass (g)") : Name);
@@ -498,18 +514,18 @@ private:
             First = false;
             if (Skipped(Formula))
                 continue;
-            Weigh(Formula, Weights);
+            FormulaAnalysis Result;
+            Weigh(Formula, Weights, Analysed ? &Result : nullptr);
             std::string Mass = View.Mass;
             if (Mass.size() >= MassUnit.size() &&
                 Mass.compare(Mass.size() - MassUnit.size(), MassUnit.size(), MassUnit) == 0)
                 Mass.resize(Mass.size() - MassUnit.size());
             std::string Line = Field(Formula, Csv);
-            std::vector<std::string> Notices = View.Notices;
+            std::vector<std::string>& Notices = View.Notices;
             if (Analysed) {
-                const FormulaAnalysis Result = Analysis(Formula, Weights, NoPattern);
-                for (const auto& Notice : Result.Notices)
-                    if (std::find(Notices.begin(), Notices.end(), Notice) == Notices.end())
-                        Notices.push_back(Notice);
+                // What the calculation refused or missed, the analysis need not tell again.
+                if (Notices.empty())
+                    Notices = Result.Notices;
                 Noticed = Noticed || !Notices.empty();
                 for (const auto& Name : Fields)
                     Line +=

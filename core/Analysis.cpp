@@ -1,7 +1,9 @@
 #include "core/Analysis.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "core/FormulaReader.h"
@@ -17,16 +19,26 @@ bool IsDigit(char Character) {
 }
 
 // Hill order: C first and H next when there is carbon, the rest alphabetical; isotopes after
-// their element, lightest first.
-bool HillBefore(const CompositionRow& One, const CompositionRow& Other, bool Carbon) {
-    const auto Rank = [Carbon](const std::string& Element) {
-        return !Carbon ? 2 : Element == "C" ? 0 : Element == "H" ? 1 : 2;
+// their element, lightest first. As a number, with room for a row index below it.
+std::uint64_t HillKey(const CompositionRow& Row, bool Carbon) {
+    const std::string& Element = Row.Element;
+    const std::uint64_t Rank = !Carbon ? 2 : Element == "C" ? 0 : Element == "H" ? 1 : 2;
+    const auto Byte = [&](std::size_t At) -> std::uint64_t {
+        return At < Element.size() ? static_cast<unsigned char>(Element[At]) : 0;
     };
-    if (Rank(One.Element) != Rank(Other.Element))
-        return Rank(One.Element) < Rank(Other.Element);
-    if (One.Element != Other.Element)
-        return One.Element < Other.Element;
-    return One.MassNumber < Other.MassNumber;
+    return Rank << 56 | Byte(0) << 48 | Byte(1) << 40 |
+           static_cast<std::uint64_t>(Row.MassNumber & 0xFFFFFF) << 16;
+}
+
+// A count in the Hill formula: whole counts without the general number text's cost.
+std::string CountText(double Count) {
+    if (Count == std::floor(Count) && Count < 1e15) {
+        char Digits[24];
+        return std::string(
+            Digits,
+            std::to_chars(Digits, Digits + sizeof Digits, static_cast<long long>(Count)).ptr);
+    }
+    return NumberText(Count, '.');
 }
 
 std::string ChargeText(int Charge) {
@@ -43,7 +55,7 @@ public:
     void Run(const std::vector<FormulaEntry>& Entries) {
         Compose(Entries);
         // An element the table lacks has no isotopes to speak of either: one notice is enough.
-        if (Weigh() && Isotopes)
+        if ((!Options.Shares || Weigh()) && Isotopes)
             Exact();
     }
 
@@ -58,17 +70,18 @@ private:
     }
 
     void Compose(const std::vector<FormulaEntry>& Entries) {
+        Rows.reserve(Entries.size());
+        Symbols.reserve(Entries.size());
         for (const FormulaEntry& Entry : Entries) {
             const int Heavy = HeavyHydrogen(Entry);
-            const std::string Element = Heavy ? "H" : Entry.Symbol;
+            const std::string_view Element = Heavy ? std::string_view("H") : Entry.Symbol;
             const int MassNumber = Heavy ? Heavy : Entry.MassNumber;
             auto Row = std::find_if(Rows.begin(), Rows.end(), [&](const CompositionRow& Each) {
                 return Each.Element == Element && Each.MassNumber == MassNumber;
             });
             if (Row == Rows.end()) {
-                const std::string Label =
-                    Heavy || Entry.MassNumber == 0 ? Entry.Symbol : LabelText(Entry);
-                Rows.push_back({Label, Element, MassNumber, 0, 0, 0});
+                Rows.push_back({Heavy || Entry.MassNumber == 0 ? Entry.Symbol : LabelText(Entry),
+                                std::string(Element), MassNumber, 0, 0, 0});
                 Symbols.push_back(Entry.Symbol);
                 Row = Rows.end() - 1;
             }
@@ -76,19 +89,22 @@ private:
         }
         const bool Carbon = std::any_of(
             Rows.begin(), Rows.end(), [](const CompositionRow& Row) { return Row.Element == "C"; });
-        std::vector<std::size_t> Order(Rows.size());
+        // Each element and mass number has one row, so no two rows tie. The rows are sorted by
+        // a key of rank, symbol (a byte or two, as the reader makes them), mass number and row.
+        std::vector<std::uint64_t> Order(Rows.size());
         for (std::size_t At = 0; At < Order.size(); ++At)
-            Order[At] = At;
-        std::stable_sort(Order.begin(), Order.end(), [&](std::size_t One, std::size_t Other) {
-            return HillBefore(Rows[One], Rows[Other], Carbon);
-        });
-        for (std::size_t At : Order) {
-            Result.Composition.push_back(Rows[At]);
-            Typed.push_back(Symbols[At]);
-            const CompositionRow& Row = Rows[At];
+            Order[At] = HillKey(Rows[At], Carbon) | At;
+        std::sort(Order.begin(), Order.end());
+        Result.Composition.reserve(Rows.size());
+        Typed.reserve(Rows.size());
+        for (const std::uint64_t Key : Order) {
+            const std::size_t At = Key & 0xFFFF;
+            CompositionRow& Row = Rows[At];
             Result.Hill += Row.Label;
             if (Row.Count != 1)
-                Result.Hill += NumberText(Row.Count, '.');
+                Result.Hill += CountText(Row.Count);
+            Result.Composition.push_back(std::move(Row));
+            Typed.push_back(std::move(Symbols[At]));
         }
         if (Result.Charge != 0)
             Result.Hill += ChargeText(Result.Charge);
@@ -148,6 +164,8 @@ private:
             Mono += Row.Count * Main->Mass;
             Nominal += Row.Count * Main->MassNumber;
             Whole = Whole && Row.Count == std::floor(Row.Count) && Row.Count < 1e9;
+            if (!Options.Pattern)
+                continue;
             PatternAtoms Element;
             if (Row.MassNumber == 0) {
                 for (const Isotope& Each : Isotopes->Of(Row.Element))
@@ -233,14 +251,21 @@ int ChargeOf(std::string_view Formula) {
 
 FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Elements,
                         const IsotopeTable* Isotopes, const AnalysisOptions& Options) {
-    FormulaAnalysis Result;
     FormulaReading Reading;
     try {
         Reading = ReadFormula(Formula.Text);
     } catch (const RunTimeError& Error) {
+        FormulaAnalysis Result;
         Result.Notices.push_back(ErrorNumberText(Error.Number()));
         return Result;
     }
+    return Analyse(Formula, Reading, Elements, Isotopes, Options);
+}
+
+FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Reading,
+                        const ElementWeights& Elements, const IsotopeTable* Isotopes,
+                        const AnalysisOptions& Options) {
+    FormulaAnalysis Result;
     if (Reading.Result != FormulaResult::Read) {
         Result.Notices.push_back(RefusalNotice(Reading, Formula));
         return Result;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/ElementTable.h"
+#include "core/FormulaReader.h"
 #include "core/IsotopePattern.h"
 #include "core/IsotopeTable.h"
 #include "core/TypedFormula.h"
@@ -17,6 +18,8 @@ namespace Varnock {
 
 struct AnalysisOptions {
     bool Pattern = true;
+    // The molar mass and the shares by element, from the element table.
+    bool Shares = true;
     // 0: one peak per nominal mass; else the fine structure, peaks this far apart (u or ppm).
     double Resolution = 0;
     bool Ppm = false;
@@ -57,6 +60,10 @@ struct FormulaAnalysis {
 // composition and the Hill formula are given.
 FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Elements,
                         const IsotopeTable* Isotopes, const AnalysisOptions& Options);
+// The same for a formula already read, as a list that also weighs it reads it once.
+FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Reading,
+                        const ElementWeights& Elements, const IsotopeTable* Isotopes,
+                        const AnalysisOptions& Options);
 
 // The charge written at the end of a formula that reads: ^2-, ^+, +3, --; 0 when none.
 int ChargeOf(std::string_view Formula);

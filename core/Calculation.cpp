@@ -107,30 +107,54 @@ private:
 
 } // namespace
 
-void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementWeights& Elements,
-               CalculationView& View, char DecimalSeparator) {
-    // A refused calculation shows neither lines nor a mass, so nothing stale is taken for it.
-    const auto Refuse = [&](const std::string& Message) {
-        View.ClearReport();
-        View.SetMassText("");
-        View.Notice(Message);
-    };
+namespace {
+
+// A refused calculation shows neither lines nor a mass, so nothing stale is taken for it.
+void Refuse(CalculationView& View, const std::string& Message) {
+    View.ClearReport();
+    View.SetMassText("");
+    View.Notice(Message);
+}
+
+// Runs Calculate's steps, refusing what fails in them.
+template <typename Steps>
+void Guarded(BasVarnock& Table, const ElementWeights& Elements, CalculationView& View,
+             Steps&& Run) {
     try {
-        const FormulaReading Reading = ReadFormula(Formula.Text);
-        if (Reading.Result != FormulaResult::Read)
-            return Refuse(RefusalNotice(Reading, Formula));
-        if (Reading.Entries.size() > EntrySlots)
-            return Refuse("Formula: " + std::to_string(Reading.Entries.size()) +
-                          " elements, at most " + std::to_string(EntrySlots) +
-                          " can be calculated");
-        Calculation(Table, Elements, View, DecimalSeparator).Run(Reading.Entries);
+        Run();
     } catch (const TableFailure& Failure) {
         Table.Reset(EntrySlots);
-        Refuse(ErrorNumberText(Failure.Number) + " reading " + Elements.Path());
+        Refuse(View, ErrorNumberText(Failure.Number) + " reading " + Elements.Path());
     } catch (const RunTimeError& Error) {
         Table.Reset(EntrySlots);
-        Refuse(ErrorNumberText(Error.Number()));
+        Refuse(View, ErrorNumberText(Error.Number()));
     }
+}
+
+void CalculateRead(BasVarnock& Table, const TypedFormula& Formula, const FormulaReading& Reading,
+                   const ElementWeights& Elements, CalculationView& View, char DecimalSeparator) {
+    if (Reading.Result != FormulaResult::Read)
+        return Refuse(View, RefusalNotice(Reading, Formula));
+    if (Reading.Entries.size() > EntrySlots)
+        return Refuse(View, "Formula: " + std::to_string(Reading.Entries.size()) +
+                                " elements, at most " + std::to_string(EntrySlots) +
+                                " can be calculated");
+    Calculation(Table, Elements, View, DecimalSeparator).Run(Reading.Entries);
+}
+
+} // namespace
+
+void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementWeights& Elements,
+               CalculationView& View, char DecimalSeparator) {
+    Guarded(Table, Elements, View, [&] {
+        CalculateRead(Table, Formula, ReadFormula(Formula.Text), Elements, View, DecimalSeparator);
+    });
+}
+
+void Calculate(BasVarnock& Table, const TypedFormula& Formula, const FormulaReading& Reading,
+               const ElementWeights& Elements, CalculationView& View, char DecimalSeparator) {
+    Guarded(Table, Elements, View,
+            [&] { CalculateRead(Table, Formula, Reading, Elements, View, DecimalSeparator); });
 }
 
 void Calculate(BasVarnock& Table, std::string_view Formula, const ElementWeights& Elements,

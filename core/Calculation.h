@@ -5,6 +5,7 @@
 
 #include "core/ElementTable.h"
 #include "core/EntryTable.h"
+#include "core/FormulaReader.h"
 #include "core/TypedFormula.h"
 
 namespace Varnock {
@@ -32,6 +33,10 @@ public:
 // notice and leaves no report lines and no mass. The entry table is left reset.
 void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementWeights& Elements,
                CalculationView& View, char DecimalSeparator);
+// The same for a formula already read from Formula.Text; errors raised while reading it are
+// left to the caller.
+void Calculate(BasVarnock& Table, const TypedFormula& Formula, const FormulaReading& Reading,
+               const ElementWeights& Elements, CalculationView& View, char DecimalSeparator);
 // The same for a formula already in the code page.
 void Calculate(BasVarnock& Table, std::string_view Formula, const ElementWeights& Elements,
                CalculationView& View, char DecimalSeparator);

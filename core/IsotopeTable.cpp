@@ -34,6 +34,14 @@ IsotopeTable::IsotopeTable(std::string Path) : FilePath(std::move(Path)) {
         ReadLine(Trimmed(Text.substr(Start, End - Start)), ++Number);
         Start = End + 1;
     }
+    for (auto& [Symbol, Element] : Elements) {
+        const auto& Isotopes = Element.Isotopes;
+        for (std::size_t At = 0; At < Isotopes.size(); ++At)
+            if (Isotopes[At].Abundance > 0 &&
+                (Element.MostAbundant < 0 ||
+                 Isotopes[At].Abundance > Isotopes[Element.MostAbundant].Abundance))
+                Element.MostAbundant = static_cast<int>(At);
+    }
 }
 
 void IsotopeTable::ReadLine(std::string_view Line, std::size_t Number) {
@@ -78,12 +86,18 @@ void IsotopeTable::ReadLine(std::string_view Line, std::size_t Number) {
         return Fault("the mass " + std::string(Fields[2]) + " is not above 0");
     if (Numbers[3] < 0 || Numbers[3] > 1)
         return Fault("the abundance " + std::string(Fields[3]) + " is outside 0 to 1");
-    Elements[std::string(Symbol)].push_back({static_cast<int>(Numbers[1]), Numbers[2], Numbers[3]});
+    Elements[std::string(Symbol)].Isotopes.push_back(
+        {static_cast<int>(Numbers[1]), Numbers[2], Numbers[3]});
+}
+
+const IsotopeTable::Element* IsotopeTable::ElementOf(std::string_view Symbol) const {
+    const auto Found = Elements.find(Symbol);
+    return Found == Elements.end() ? nullptr : &Found->second;
 }
 
 const std::vector<Isotope>& IsotopeTable::Of(std::string_view Symbol) const {
-    const auto Found = Elements.find(std::string(Symbol));
-    return Found == Elements.end() ? None : Found->second;
+    const Element* Found = ElementOf(Symbol);
+    return Found ? Found->Isotopes : None;
 }
 
 const Isotope* IsotopeTable::Find(std::string_view Symbol, int MassNumber) const {
@@ -94,11 +108,10 @@ const Isotope* IsotopeTable::Find(std::string_view Symbol, int MassNumber) const
 }
 
 const Isotope* IsotopeTable::MostAbundant(std::string_view Symbol) const {
-    const Isotope* Most = nullptr;
-    for (const Isotope& Each : Of(Symbol))
-        if (Each.Abundance > 0 && (!Most || Each.Abundance > Most->Abundance))
-            Most = &Each;
-    return Most;
+    const Element* Found = ElementOf(Symbol);
+    return Found && Found->MostAbundant >= 0
+               ? &Found->Isotopes[static_cast<std::size_t>(Found->MostAbundant)]
+               : nullptr;
 }
 
 std::string IsotopeTableBeside(std::string_view ElementTablePath) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -40,8 +41,21 @@ public:
 private:
     void ReadLine(std::string_view Line, std::size_t Number);
 
+    // Symbols looked up as views, without a string made for each.
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view Text) const {
+            return std::hash<std::string_view>()(Text);
+        }
+    };
+    struct Element {
+        std::vector<Isotope> Isotopes;
+        int MostAbundant = -1; // an index, so that copies of the table stay sound
+    };
+    const Element* ElementOf(std::string_view Symbol) const;
+
     std::string FilePath;
-    std::unordered_map<std::string, std::vector<Isotope>> Elements;
+    std::unordered_map<std::string, Element, Hash, std::equal_to<>> Elements;
     std::vector<std::string> Faults;
 };
 

@@ -237,8 +237,12 @@ TEST(AnalysisTest, SaysWhatItCantGive) {
     EXPECT_EQ(Of("TcO4^-").Notices,
               std::vector<std::string>{"Isotopes: " + ShippedIsotopes().Path() +
                                        " has no natural isotope of Tc"});
-    EXPECT_EQ(Of("[99C]").Notices.back(),
-              "Isotopes: " + ShippedIsotopes().Path() + " has no [99C]");
+    EXPECT_EQ(Of("[99C]").Notices,
+              std::vector<std::string>{"Element: [99C] Doesn't exist in database"});
+    AnalysisOptions NoShares;
+    NoShares.Shares = false;
+    EXPECT_EQ(Of("[99C]", NoShares).Notices,
+              std::vector<std::string>{"Isotopes: " + ShippedIsotopes().Path() + " has no [99C]"});
     EXPECT_EQ(Of("HXO").Notices.front(), "Element: X Doesn't exist in database");
     EXPECT_FALSE(Of("HXO").MolarMass);
     EXPECT_FALSE(Of("Ca()2").Read);
