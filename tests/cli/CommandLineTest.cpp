@@ -7,6 +7,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
+#include "core/IsotopePattern.h"
 #include "tests/support/TestSystem.h"
 
 namespace Varnock {
@@ -274,6 +275,17 @@ TEST(CommandLineTest, AnalysisUsageErrorsAndTheIsotopeTable) {
         EXPECT_EQ(Done.Err, Case.Err);
         EXPECT_EQ(Done.Out, "");
     }
+
+    // A build without the fine structure says so in its help and refuses to be asked for it.
+    const bool Fine = HasFineStructure();
+    EXPECT_EQ(RunVarnock({"--help"}).Out.find("this build has no fine structure") ==
+                  std::string::npos,
+              Fine);
+    const Ran Resolved = RunVarnock({"-a", "--resolution", "0.01", "H2O"});
+    EXPECT_EQ(Resolved.Status, Fine ? ExitDone : ExitUsage);
+    EXPECT_EQ(Resolved.Err,
+              Fine ? ""
+                   : "varnock: --resolution: this build of varnock has no fine structure\n" + Try);
 
     // Without the isotope table the analysis says so once and gives what the weights give.
     Testing::TempDir Folder;
