@@ -32,7 +32,8 @@ FormulaAnalysis Of(const std::string& Formula, AnalysisOptions Options = {}) {
 // of those over the elements. Mass, probability.
 std::vector<std::pair<double, double>> Configurations(const std::map<std::string, int>& Formula) {
     std::vector<std::pair<double, double>> All = {{0, 1}};
-    for (const auto& [Symbol, Count] : Formula) {
+    for (const auto& [Symbol, Atoms] : Formula) {
+        const int Count = Atoms; // a structured binding can't be captured (clang 14)
         std::vector<Isotope> Isotopes;
         for (const Isotope& Each : ShippedIsotopes().Of(Symbol))
             if (Each.Abundance > 0)
