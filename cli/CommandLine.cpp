@@ -175,8 +175,6 @@ void ReadResolution(const std::string& Text, AnalysisOptions& Pattern) {
     }
     if (!(Resolution > 0))
         throw Wrong();
-    if (!HasFineStructure())
-        throw UsageError{"--resolution: this build of varnock has no fine structure"};
     Pattern.Resolution = Resolution;
 }
 
@@ -260,6 +258,8 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
     } else if (Read.Resolution) {
         throw UsageError{"--resolution goes with --analysis"};
     }
+    if (Read.Pattern.Resolution > 0 && !HasFineStructure())
+        throw UsageError{"--resolution: this build of varnock has no fine structure"};
     if (Read.Fields && !Listed)
         throw UsageError{"--fields goes with --list"};
     if (Listed) {
