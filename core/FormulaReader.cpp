@@ -135,14 +135,15 @@ private:
             MassNumber = MassNumber * 10 + (Text[At++] - '0');
         if (MassNumber == 0 || MassNumber >= 1000)
             throw Stop{FormulaResult::Unreadable, Start + 1};
-        const bool Symbol = At < Text.size() && StartsSymbol(Text[At]);
-        const std::size_t Length =
-            !Symbol                                                                            ? 0
-            : At + 1 < Text.size() && IsSecondLetter(static_cast<unsigned char>(Text[At + 1])) ? 2
-                                                                                               : 1;
+        std::size_t Length = 0; // of the symbol; 0 when none is there
+        if (At < Text.size() && StartsSymbol(Text[At]))
+            Length = 1;
+        if (Length == 1 && At + 1 < Text.size() &&
+            IsSecondLetter(static_cast<unsigned char>(Text[At + 1])))
+            Length = 2;
         if (At + Length >= Text.size())
             throw Stop{FormulaResult::UnclosedGroup, Start};
-        if (!Symbol || Text[At + Length] != ']')
+        if (Length == 0 || Text[At + Length] != ']')
             throw Stop{FormulaResult::Unreadable, At + Length};
         Entries.push_back({std::string(Text.substr(At, Length)), Value(1), MassNumber});
         return ReadCount(Skip(At + Length + 1), Entries.size() - 1);

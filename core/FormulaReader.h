@@ -40,8 +40,9 @@ enum class FormulaResult {
 
 struct FormulaEntry {
     std::string Symbol;
-    Value Count;        // the integer 1 when no count applies, else a double above 0
-    int MassNumber = 0; // a labelled isotope's, as in [13C]; 0 for the natural element
+    Value Count; // the integer 1 when no count applies, else a double above 0
+    // A labelled isotope's mass number, as in [13C]; 0 for the natural element.
+    int MassNumber = 0;
 
     friend bool operator==(const FormulaEntry&, const FormulaEntry&) = default;
 };
