@@ -1,9 +1,12 @@
 #include "cli/CommandLine.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
+#include "cli/AnalysisOutput.h"
 #include "cli/Console.h"
+#include "core/Analysis.h"
 #include "core/Calculation.h"
 #include "core/ElementTable.h"
 #include "core/RunTimeError.h"
@@ -18,6 +21,7 @@ constexpr std::string_view Program = "varnock";
 
 constexpr std::string_view HelpText =
     R"(Usage: varnock [OPTION]... FORMULA...
+  or:  varnock --analysis [OPTION]... FORMULA...
   or:  varnock --list FILE [OPTION]...
 Weigh chemical formulas against the element table, as the Varnock window does.
 Without arguments, varnock opens its window.
@@ -27,6 +31,16 @@ and share in percent, and the total) and then its formula mass. Notices go to
 standard error, each after the formula it is about.
 
   --mass          print only the formula mass, one line per formula
+  -a, --analysis  print for each formula: the formula in Hill order; the molar,
+                    monoisotopic and nominal mass; m/z when it is charged
+                    (Fe^3+, C8H11N4O2^+); the composition by element; and the
+                    isotope pattern's peaks down to 0.01 % of the highest
+  --json          with --analysis, one JSON object per formula and line
+  --resolution R  with --analysis, the isotope pattern's fine structure: peaks
+                    closer than R merged, R in u (0.01, 0.01u) or ppm (5ppm);
+                    the default is one peak per nominal mass (unit)@FINE@
+  --isotopes FILE read exact masses and abundances from FILE instead of
+                    isotopes.dat beside the element table
   --list FILE     weigh one formula per line of FILE (- for standard input) and
                     write one tab-separated line per formula: formula, mass in
                     grams, notices; blank lines and lines starting with # are
@@ -34,6 +48,9 @@ standard error, each after the formula it is about.
                     formulas are weighed against the element table as it was
                     when the list started.
   --csv           with --list, write comma-separated values instead
+  --fields LIST   with --list, the columns between formula and notices, from
+                    mass, mono, nominal, mz, hill, composition (mass alone by
+                    default): --fields mass,mono,mz,hill,composition
   --table FILE    read atomic weights from FILE instead of elements.dat beside
                     the program
   --point         write the decimal separator as ".", whatever the locale
@@ -49,6 +66,8 @@ CaCO3 6H2O, NH3 . 2HCl, 2H2O, Fe0.95O, SO4^2-; subscript digits and superscript
 charges may be pasted. A point between a whole count and a whole number that an
 element follows, as in CuSO4.5H2O, separates parts unless the formula has other
 decimals; a notice then says how to write the decimal count: CuS(O4.5)H2O.
+A mass number and a symbol in square brackets is a labelled isotope: [13C]H4,
+[2H]2O; D and T are 2H and 3H unless the element table has rows for them.
 
 Exit status:
  0  every formula gave a mass without a notice,
@@ -65,13 +84,22 @@ This is free software: you are free to change and redistribute it.
 There is NO WARRANTY, to the extent permitted by law.
 )";
 
-enum class Mode { Report, Mass, List, Help, Version };
+enum class Mode { Report, Mass, Analysis, List, Help, Version };
+
+// The columns --fields offers besides the formula and the notices.
+const std::vector<std::string_view> FieldNames = {"mass", "mono", "nominal",
+                                                  "mz",   "hill", "composition"};
 
 struct Options {
     Mode Chosen = Mode::Report;
     bool Csv = false;
     bool Point = false;
+    bool Json = false;
+    std::optional<std::vector<std::string>> Fields;
+    std::optional<std::string> Resolution;
+    AnalysisOptions Pattern;
     std::optional<std::string> Table;
+    std::optional<std::string> Isotopes;
     std::string ListFile;
     std::vector<std::string> Formulas;
 };
@@ -119,8 +147,58 @@ public:
     bool Partial = false;
 };
 
+// Nothing but blanks: what an empty formula box holds.
+bool IsEmptyFormula(const std::string& Formula) {
+    return Formula.find_first_not_of(" \t\n") == std::string::npos;
+}
+
+std::vector<std::string> ReadFields(const std::string& List) {
+    std::vector<std::string> Fields;
+    for (std::size_t Start = 0; Start <= List.size();) {
+        std::size_t End = List.find(',', Start);
+        if (End == std::string::npos)
+            End = List.size();
+        const std::string Field = List.substr(Start, End - Start);
+        if (std::find(FieldNames.begin(), FieldNames.end(), Field) == FieldNames.end()) {
+            std::string Names;
+            for (const auto Name : FieldNames)
+                Names += (Names.empty() ? "" : ", ") + std::string(Name);
+            throw UsageError{"invalid field '" + Field + "' for --fields (one of " + Names + ")"};
+        }
+        Fields.push_back(Field);
+        Start = End + 1;
+    }
+    return Fields;
+}
+
+// "unit", or a number above 0 in u (0.01, 0.01u) or ppm (5ppm).
+void ReadResolution(const std::string& Text, AnalysisOptions& Pattern) {
+    const auto Wrong = [&] { return UsageError{"invalid resolution '" + Text + "'"}; };
+    if (Text == "unit") {
+        Pattern.Resolution = 0;
+        return;
+    }
+    std::string_view Number(Text);
+    Pattern.Ppm = Number.ends_with("ppm");
+    if (Pattern.Ppm)
+        Number.remove_suffix(3);
+    else if (Number.ends_with("u"))
+        Number.remove_suffix(1);
+    double Resolution = 0;
+    try {
+        if (!ReadWholeNumber(Number, Resolution))
+            throw Wrong();
+    } catch (const RunTimeError&) {
+        throw Wrong();
+    }
+    if (!(Resolution > 0))
+        throw Wrong();
+    Pattern.Resolution = Resolution;
+}
+
 Options ReadOptions(const std::vector<std::string>& Arguments) {
     Options Read;
+    bool Analysis = false;
     bool Listed = false;
     bool OptionsEnd = false;
     const auto Value = [&](std::size_t& Index, std::string_view Name,
@@ -133,6 +211,10 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
     };
     for (std::size_t Index = 1; Index < Arguments.size(); ++Index) {
         const std::string& Argument = Arguments[Index];
+        if (!OptionsEnd && Argument == "-a") {
+            Analysis = true;
+            continue;
+        }
         if (OptionsEnd || Argument.size() < 2 || Argument.compare(0, 2, "--") != 0) {
             Read.Formulas.push_back(Argument);
             continue;
@@ -153,6 +235,19 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
         if (Name == "--mass") {
             NoValue();
             Read.Chosen = Mode::Mass;
+        } else if (Name == "--analysis") {
+            NoValue();
+            Analysis = true;
+        } else if (Name == "--json") {
+            NoValue();
+            Read.Json = true;
+        } else if (Name == "--fields") {
+            Read.Fields = ReadFields(Value(Index, Name, Given));
+        } else if (Name == "--resolution") {
+            Read.Resolution = Value(Index, Name, Given);
+            ReadResolution(*Read.Resolution, Read.Pattern);
+        } else if (Name == "--isotopes") {
+            Read.Isotopes = Value(Index, Name, Given);
         } else if (Name == "--list") {
             Read.ListFile = Value(Index, Name, Given);
             Listed = true;
@@ -172,6 +267,19 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
             throw UsageError{"unrecognized option '" + Argument + "'"};
         }
     }
+    if (Analysis) {
+        if (Read.Chosen == Mode::Mass || Listed)
+            throw UsageError{"--analysis goes with neither --mass nor --list"};
+        Read.Chosen = Mode::Analysis;
+    } else if (Read.Json) {
+        throw UsageError{"--json goes with --analysis"};
+    } else if (Read.Resolution) {
+        throw UsageError{"--resolution goes with --analysis"};
+    }
+    if (Read.Pattern.Resolution > 0 && !HasFineStructure())
+        throw UsageError{"--resolution: this build of varnock has no fine structure"};
+    if (Read.Fields && !Listed)
+        throw UsageError{"--fields goes with --list"};
     if (Listed) {
         if (Read.Chosen == Mode::Mass || !Read.Formulas.empty())
             throw UsageError{"--list takes its formulas from FILE alone"};
@@ -270,31 +378,110 @@ public:
                         " reading " + Path + std::string(Io.LineEnd));
             return ExitTableUnreadable;
         }
-        if (Snapshot)
+        if (Chosen.Chosen == Mode::Analysis) {
+            const ElementSnapshot Weights(Table);
+            ReadIsotopes();
+            for (std::size_t Index = 0; Index < Chosen.Formulas.size(); ++Index)
+                Analysed(Chosen.Formulas[Index], Weights, Index > 0);
+        } else if (Snapshot) {
+            if (Chosen.Fields &&
+                std::any_of(Chosen.Fields->begin(), Chosen.Fields->end(),
+                            [](const std::string& Name) { return Name != "mass"; }))
+                ReadIsotopes();
             List(*Snapshot);
-        else
+        } else {
             for (std::size_t Index = 0; Index < Chosen.Formulas.size(); ++Index)
                 Single(Chosen.Formulas[Index], Table, Index > 0);
+        }
         return Noticed ? ExitNoticed : ExitDone;
     }
 
 private:
     // Reads the formula as the window does, refusing more than the box holds.
-    void Weigh(const std::string& Formula, const ElementWeights& Weights) {
+    // With Analysed, the formula is analysed too (without its pattern), read only once.
+    void Weigh(const std::string& Formula, const ElementWeights& Weights,
+               FormulaAnalysis* Analysed = nullptr) {
         View.Clear();
         const TypedFormula Typed = ReadTyped(Formula);
-        if (Formula.find_first_not_of(" \t\n") == std::string::npos) {
+        if (IsEmptyFormula(Formula)) {
             View.Notice("Formula: empty");
         } else if (Typed.Characters > static_cast<std::uint32_t>(FormulaLimit)) {
             View.Notice("Formula: " + std::to_string(Typed.Characters) + " characters, at most " +
                         std::to_string(FormulaLimit) + " can be read");
-        } else {
+        } else if (!Analysed) {
             Calculate(Entries, Typed, Weights, View, Separator);
+        } else {
+            FormulaReading Reading;
+            try {
+                Reading = ReadFormula(Typed.Text);
+            } catch (const RunTimeError&) { // the calculation tells it
+                Calculate(Entries, Typed, Weights, View, Separator);
+                Noticed = true;
+                return;
+            }
+            Calculate(Entries, Typed, Reading, Weights, View, Separator);
+            // The list's own mass column weighs the formula; shares only for its composition.
+            AnalysisOptions Columns;
+            Columns.Pattern = false;
+            Columns.Shares = std::find(Chosen.Fields->begin(), Chosen.Fields->end(),
+                                       "composition") != Chosen.Fields->end();
+            *Analysed = Analyse(Typed, Reading, Weights, Isotopes.get(), Columns);
         }
         Noticed = Noticed || !View.Notices.empty();
     }
 
     std::string LineEnded(std::string Text) const { return Text.append(Io.LineEnd); }
+
+    // The isotope table, for the analysis: its faults are told once, before any formula.
+    void ReadIsotopes() {
+        const std::string IsotopePath =
+            Chosen.Isotopes ? *Chosen.Isotopes : IsotopeTableBeside(Path);
+        try {
+            Isotopes = std::make_unique<IsotopeTable>(IsotopePath);
+        } catch (const RunTimeError& Failure) {
+            Io.Err.Line(LineEnded(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) +
+                                  " reading " + IsotopePath +
+                                  ": no exact masses, m/z or isotope patterns"));
+            Noticed = true;
+            return;
+        }
+        for (const auto& Notice : Isotopes->Notices())
+            Io.Err.Line(LineEnded(std::string(Program) + ": " + Notice));
+        Noticed = Noticed || !Isotopes->Notices().empty();
+    }
+
+    // The analysis of a formula the box would hold; else why not.
+    FormulaAnalysis Analysis(const std::string& Formula, const ElementWeights& Weights,
+                             const AnalysisOptions& Options) const {
+        const TypedFormula Typed = ReadTyped(Formula);
+        FormulaAnalysis Refused;
+        if (IsEmptyFormula(Formula)) {
+            Refused.Notices.push_back("Formula: empty");
+            return Refused;
+        }
+        if (Typed.Characters > static_cast<std::uint32_t>(FormulaLimit)) {
+            Refused.Notices.push_back("Formula: " + std::to_string(Typed.Characters) +
+                                      " characters, at most " + std::to_string(FormulaLimit) +
+                                      " can be read");
+            return Refused;
+        }
+        return Analyse(Typed, Weights, Isotopes.get(), Options);
+    }
+
+    void Analysed(const std::string& Formula, const ElementWeights& Weights, bool After) {
+        const FormulaAnalysis Result = Analysis(Formula, Weights, Chosen.Pattern);
+        Noticed = Noticed || !Result.Notices.empty();
+        if (Chosen.Json) {
+            Io.Out.Line(LineEnded(AnalysisJson(Formula, Result, Chosen.Pattern.Resolution > 0)));
+        } else {
+            for (const auto& Notice : Result.Notices)
+                Io.Err.Line(LineEnded(Formula + ": " + Notice));
+            if (Result.Read)
+                Io.Out.Line((After ? std::string(Io.LineEnd) : std::string()) +
+                            AnalysisText(Result, Separator, Io.LineEnd));
+        }
+        Io.Out.Flush();
+    }
 
     void Single(const std::string& Formula, const ElementWeights& Weights, bool After) {
         Weigh(Formula, Weights);
@@ -334,7 +521,13 @@ private:
             }
         } Closing{Input};
 
-        Io.Out.Line(LineEnded(std::string("formula") + Between + "mass (g)" + Between + "notices"));
+        const std::vector<std::string> Fields =
+            Chosen.Fields ? *Chosen.Fields : std::vector<std::string>{"mass"};
+        const bool Analysed = Fields != std::vector<std::string>{"mass"};
+        std::string Heading = "formula";
+        for (const auto& Name : Fields)
+            Heading += Between + (Name == "mass" ? std::string("mass (g)") : Name);
+        Io.Out.Line(LineEnded(Heading + Between + "notices"));
         LineReader Lines(Input, Io.Out);
         std::string Formula;
         bool First = true;
@@ -345,16 +538,30 @@ private:
             First = false;
             if (Skipped(Formula))
                 continue;
-            Weigh(Formula, Weights);
+            FormulaAnalysis Result;
+            Weigh(Formula, Weights, Analysed ? &Result : nullptr);
             std::string Mass = View.WholeMass();
             if (Mass.size() >= MassUnit.size() &&
                 Mass.compare(Mass.size() - MassUnit.size(), MassUnit.size(), MassUnit) == 0)
                 Mass.resize(Mass.size() - MassUnit.size());
-            std::string Notices;
-            for (const auto& Notice : View.Notices)
-                Notices += (Notices.empty() ? "" : "; ") + Notice;
-            Io.Out.Line(LineEnded(Field(Formula, Csv) + Between + Field(Mass, Csv) + Between +
-                                  Field(Notices, Csv)));
+            std::string Line = Field(Formula, Csv);
+            std::vector<std::string>& Notices = View.Notices;
+            if (Analysed) {
+                // What the calculation refused or missed, the analysis need not tell again.
+                if (Notices.empty())
+                    Notices = Result.Notices;
+                Noticed = Noticed || !Notices.empty();
+                for (const auto& Name : Fields)
+                    Line +=
+                        Between +
+                        Field(Name == "mass" ? Mass : AnalysisField(Name, Result, Separator), Csv);
+            } else {
+                Line += Between + Field(Mass, Csv);
+            }
+            std::string Joined;
+            for (const auto& Notice : Notices)
+                Joined += (Joined.empty() ? "" : "; ") + Notice;
+            Io.Out.Line(LineEnded(Line + Between + Field(Joined, Csv)));
         }
     }
 
@@ -372,8 +579,20 @@ private:
     const char Separator;
     BasVarnock Entries;
     CollectingView View;
+    std::unique_ptr<IsotopeTable> Isotopes;
     bool Noticed = false;
 };
+
+// The help, telling whether this build has the fine structure.
+std::string Help() {
+    std::string Text(HelpText);
+    const std::size_t At = Text.find("@FINE@");
+    Text.replace(At, 6,
+                 HasFineStructure() ? ""
+                                    : ";\n                    this build has no fine structure (it "
+                                      "needs IsoSpec), so unit only");
+    return Text;
+}
 
 // The texts above are written with LF; the system's line end replaces it.
 std::string WithLineEnds(std::string_view Text, std::string_view LineEnd) {
@@ -395,7 +614,7 @@ int RunCommandLine(const std::vector<std::string>& Arguments, CommandLineIo& Io)
     try {
         const Options Chosen = ReadOptions(Arguments);
         if (Chosen.Chosen == Mode::Help || Chosen.Chosen == Mode::Version) {
-            Io.Out.Line(WithLineEnds(Chosen.Chosen == Mode::Help ? HelpText : VersionText, End));
+            Io.Out.Line(WithLineEnds(Chosen.Chosen == Mode::Help ? Help() : VersionText, End));
             Status = ExitDone;
         } else {
             Status = Run(Chosen, Io).Go();

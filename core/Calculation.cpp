@@ -1,5 +1,8 @@
 #include "core/Calculation.h"
 
+#include <array>
+#include <utility>
+
 #include "core/FormulaReader.h"
 #include "core/RunTimeError.h"
 #include "core/SystemServices.h"
@@ -30,8 +33,10 @@ public:
         Entries = static_cast<int>(Read.size());
         for (int Index = 1; Index <= Entries; ++Index) {
             const FormulaEntry& Entry = Read[static_cast<std::size_t>(Index - 1)];
-            Table.ElementSymbol(Index) = Entry.Symbol;
+            // A labelled isotope shows as it was typed, [13C], and weighs its exact mass.
+            Table.ElementSymbol(Index) = Entry.MassNumber == 0 ? Entry.Symbol : LabelText(Entry);
             Table.ElementCount(Index) = Entry.Count;
+            Labels[static_cast<std::size_t>(Index - 1)] = {Entry.Symbol, Entry.MassNumber};
         }
         LookUp();
         Report();
@@ -51,7 +56,9 @@ private:
         for (int Index = 1; Index <= Entries; ++Index) {
             Value Weight;
             try {
-                Weight = Elements.WeightOfSymbol(Table.ElementSymbol(Index).Text());
+                const auto& [Symbol, MassNumber] = Labels[static_cast<std::size_t>(Index - 1)];
+                Weight = MassNumber == 0 ? Elements.WeightOfSymbol(Symbol)
+                                         : Elements.WeightOfIsotope(Symbol, MassNumber);
             } catch (const RunTimeError& Error) {
                 throw TableFailure{Error.Number()};
             }
@@ -96,6 +103,7 @@ private:
     CalculationView& View;
     const char DecimalSeparator;
     int Entries = 0;
+    std::array<std::pair<std::string, int>, EntrySlots> Labels;
     Value Total;
     Value PercentSum;
     bool Partial = false;
@@ -103,33 +111,57 @@ private:
 
 } // namespace
 
-void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementWeights& Elements,
-               CalculationView& View, char DecimalSeparator) {
-    // A refused calculation shows neither lines nor a mass, so nothing stale is taken for it.
-    const auto Refuse = [&](const std::string& Message) {
-        View.ClearReport();
-        View.SetMassText("");
-        View.Notice(Message);
-    };
+namespace {
+
+// A refused calculation shows neither lines nor a mass, so nothing stale is taken for it.
+void Refuse(CalculationView& View, const std::string& Message) {
+    View.ClearReport();
+    View.SetMassText("");
+    View.Notice(Message);
+}
+
+// Runs Calculate's steps, refusing what fails in them.
+template <typename Steps>
+void Guarded(BasVarnock& Table, const ElementWeights& Elements, CalculationView& View,
+             Steps&& Run) {
     try {
-        const FormulaReading Reading = ReadFormula(Formula.Text);
-        if (Reading.Result != FormulaResult::Read)
-            return Refuse(RefusalNotice(Reading, Formula));
-        if (Reading.Entries.size() > EntrySlots)
-            return Refuse("Formula: " + std::to_string(Reading.Entries.size()) +
-                          " elements, at most " + std::to_string(EntrySlots) +
-                          " can be calculated");
-        Calculation(Table, Elements, View, DecimalSeparator).Run(Reading.Entries);
-        const std::string HowRead = ReadingNotice(Reading, Formula);
-        if (!HowRead.empty())
-            View.Notice(HowRead);
+        Run();
     } catch (const TableFailure& Failure) {
         Table.Reset(EntrySlots);
-        Refuse(ErrorNumberText(Failure.Number) + " reading " + Elements.Path());
+        Refuse(View, ErrorNumberText(Failure.Number) + " reading " + Elements.Path());
     } catch (const RunTimeError& Error) {
         Table.Reset(EntrySlots);
-        Refuse(ErrorNumberText(Error.Number()));
+        Refuse(View, ErrorNumberText(Error.Number()));
     }
+}
+
+void CalculateRead(BasVarnock& Table, const TypedFormula& Formula, const FormulaReading& Reading,
+                   const ElementWeights& Elements, CalculationView& View, char DecimalSeparator) {
+    if (Reading.Result != FormulaResult::Read)
+        return Refuse(View, RefusalNotice(Reading, Formula));
+    if (Reading.Entries.size() > EntrySlots)
+        return Refuse(View, "Formula: " + std::to_string(Reading.Entries.size()) +
+                                " elements, at most " + std::to_string(EntrySlots) +
+                                " can be calculated");
+    Calculation(Table, Elements, View, DecimalSeparator).Run(Reading.Entries);
+    const std::string HowRead = ReadingNotice(Reading, Formula);
+    if (!HowRead.empty())
+        View.Notice(HowRead);
+}
+
+} // namespace
+
+void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementWeights& Elements,
+               CalculationView& View, char DecimalSeparator) {
+    Guarded(Table, Elements, View, [&] {
+        CalculateRead(Table, Formula, ReadFormula(Formula.Text), Elements, View, DecimalSeparator);
+    });
+}
+
+void Calculate(BasVarnock& Table, const TypedFormula& Formula, const FormulaReading& Reading,
+               const ElementWeights& Elements, CalculationView& View, char DecimalSeparator) {
+    Guarded(Table, Elements, View,
+            [&] { CalculateRead(Table, Formula, Reading, Elements, View, DecimalSeparator); });
 }
 
 void Calculate(BasVarnock& Table, std::string_view Formula, const ElementWeights& Elements,

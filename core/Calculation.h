@@ -5,6 +5,7 @@
 
 #include "core/ElementTable.h"
 #include "core/EntryTable.h"
+#include "core/FormulaReader.h"
 #include "core/TypedFormula.h"
 
 namespace Varnock {
@@ -36,6 +37,10 @@ public:
 // the report and the mass, then a notice of how it was read. The entry table is left reset.
 void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementWeights& Elements,
                CalculationView& View, char DecimalSeparator);
+// The same for a formula already read from Formula.Text; errors raised while reading it are
+// left to the caller.
+void Calculate(BasVarnock& Table, const TypedFormula& Formula, const FormulaReading& Reading,
+               const ElementWeights& Elements, CalculationView& View, char DecimalSeparator);
 // The same for a formula already in the code page.
 void Calculate(BasVarnock& Table, std::string_view Formula, const ElementWeights& Elements,
                CalculationView& View, char DecimalSeparator);

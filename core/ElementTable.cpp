@@ -168,6 +168,25 @@ Value WeightValue(std::string_view Text, bool Quoted) {
     return Result.IsString() ? Value(Result.AsDouble()) : Result;
 }
 
+// The exact mass of one nuclide, empty when the table or the nuclide is missing.
+Value IsotopeMass(const IsotopeTable& Table, std::string_view Symbol, int MassNumber) {
+    const Isotope* Found = Table.Find(Symbol, MassNumber);
+    return Found ? Value(Found->Mass) : Value();
+}
+
+std::shared_ptr<const IsotopeTable> IsotopesBeside(const std::string& Path) {
+    try {
+        return std::make_shared<const IsotopeTable>(IsotopeTableBeside(Path));
+    } catch (const RunTimeError&) {
+        return std::make_shared<const IsotopeTable>();
+    }
+}
+
+// D and T, when the element table has no row for them: the mass number they stand for.
+int HeavyHydrogen(std::string_view Symbol) {
+    return Symbol == "D" ? 2 : Symbol == "T" ? 3 : 0;
+}
+
 Value ReadValue(FieldReader& Reader) {
     bool Quoted = false;
     const std::string_view Text = Reader.ReadField(Quoted);
@@ -211,9 +230,15 @@ Value ElementTable::WeightOfSymbol(std::string_view Symbol) const try {
             Matched = true;
         }
     }
+    if (!Matched && HeavyHydrogen(Symbol))
+        return WeightOfIsotope("H", HeavyHydrogen(Symbol));
     return Matched ? WeightValue(Weight, WeightQuoted) : Value();
 } catch (const std::bad_alloc&) {
     throw RunTimeError(ErrOutOfMemory);
+}
+
+Value ElementTable::WeightOfIsotope(std::string_view Symbol, int MassNumber) const {
+    return IsotopeMass(*IsotopesBeside(FilePath), Symbol, MassNumber);
 }
 
 ElementSnapshot::ElementSnapshot(const ElementTable& Table) try : FilePath(Table.Path()) {
@@ -238,10 +263,16 @@ ElementSnapshot::ElementSnapshot(const ElementTable& Table) try : FilePath(Table
 Value ElementSnapshot::WeightOfSymbol(std::string_view Symbol) const {
     const auto Found = Weights.find(std::string(Symbol));
     if (Found == Weights.end())
-        return Value();
+        return HeavyHydrogen(Symbol) ? WeightOfIsotope("H", HeavyHydrogen(Symbol)) : Value();
     if (Found->second.Error != 0)
         throw RunTimeError(Found->second.Error);
     return Found->second.Number;
+}
+
+Value ElementSnapshot::WeightOfIsotope(std::string_view Symbol, int MassNumber) const {
+    if (!Isotopes)
+        Isotopes = IsotopesBeside(FilePath);
+    return IsotopeMass(*Isotopes, Symbol, MassNumber);
 }
 
 } // namespace Varnock

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
+#include "core/IsotopeTable.h"
 #include "core/Value.h"
 
 namespace Varnock {
@@ -24,9 +26,15 @@ class ElementWeights {
 public:
     virtual ~ElementWeights() = default;
     virtual Value WeightOfSymbol(std::string_view Symbol) const = 0;
+    // A labelled isotope's exact mass, as in [13C]; empty when unknown.
+    virtual Value WeightOfIsotope(std::string_view, int) const { return Value(); }
     // The file the weights come from, for messages.
     virtual const std::string& Path() const = 0;
 };
+
+// D and T weigh as 2H and 3H of the isotope table beside the element table, unless the element
+// table has rows of their own for them. A missing or unreadable isotope table leaves labelled
+// isotopes, D and T without a weight.
 
 // The element table file, read sequentially as comma-delimited fields, three to a record.
 // Every access opens and closes the file itself; failures raise numbered run-time errors and
@@ -40,6 +48,8 @@ public:
 
     // Reads the whole file for every symbol asked for, so each answer is the file as it is now.
     Value WeightOfSymbol(std::string_view Symbol) const override;
+    // Reads the isotope table beside the file for every isotope asked for.
+    Value WeightOfIsotope(std::string_view Symbol, int MassNumber) const override;
 
     const std::string& Path() const override { return FilePath; }
 
@@ -56,6 +66,8 @@ public:
     explicit ElementSnapshot(const ElementTable& Table);
 
     Value WeightOfSymbol(std::string_view Symbol) const override;
+    // The isotope table beside the file is read once, when first asked.
+    Value WeightOfIsotope(std::string_view Symbol, int MassNumber) const override;
     const std::string& Path() const override { return FilePath; }
 
 private:
@@ -65,6 +77,7 @@ private:
     };
     std::string FilePath;
     std::unordered_map<std::string, Weight> Weights;
+    mutable std::shared_ptr<const IsotopeTable> Isotopes;
 };
 
 } // namespace Varnock

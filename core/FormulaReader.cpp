@@ -123,6 +123,8 @@ private:
             return At;
         }
         AtPartStart = false;
+        if (Character == '[' && DigitAt(At + 1))
+            return ReadIsotope(At);
         if (Closer(Character)) {
             Groups.push_back({At, Closer(Character), Entries.size()});
             Last = Nothing;
@@ -147,6 +149,29 @@ private:
         if (Character == '^' || IsSign(Character))
             return ReadCharge(At);
         throw Stop{FormulaResult::Unreadable, At};
+    }
+
+    // An isotope entry: "[", a mass number, a symbol, "]", then a count as after any element.
+    // A group can't start with a digit, so the shape is never a group.
+    std::size_t ReadIsotope(std::size_t Start) {
+        std::size_t At = Start + 1;
+        int MassNumber = 0;
+        while (DigitAt(At) && MassNumber < 1000)
+            MassNumber = MassNumber * 10 + (Text[At++] - '0');
+        if (MassNumber == 0 || MassNumber >= 1000)
+            throw Stop{FormulaResult::Unreadable, Start + 1};
+        std::size_t Length = 0; // of the symbol; 0 when none is there
+        if (At < Text.size() && StartsSymbol(Text[At]))
+            Length = 1;
+        if (Length == 1 && At + 1 < Text.size() &&
+            IsSecondLetter(static_cast<unsigned char>(Text[At + 1])))
+            Length = 2;
+        if (At + Length >= Text.size())
+            throw Stop{FormulaResult::UnclosedGroup, Start};
+        if (Length == 0 || Text[At + Length] != ']')
+            throw Stop{FormulaResult::Unreadable, At + Length};
+        Entries.push_back({std::string(Text.substr(At, Length)), Value(1), MassNumber});
+        return ReadCount(Skip(At + Length + 1), Entries.size() - 1, Start);
     }
 
     // A point that starts no multiplier.
@@ -488,6 +513,10 @@ Pass ReadOnce(std::string_view Formula, bool SplitCounts) {
 }
 
 } // namespace
+
+std::string LabelText(const FormulaEntry& Entry) {
+    return "[" + std::to_string(Entry.MassNumber) + Entry.Symbol + "]";
+}
 
 FormulaReading ReadFormula(std::string_view Formula) {
     Pass First = ReadOnce(Formula, true);

@@ -51,6 +51,8 @@ enum class FormulaResult {
 struct FormulaEntry {
     std::string Symbol;
     Value Count; // the integer 1 when no count applies, else a double above 0
+    // A labelled isotope's mass number, as in [13C]; 0 for the natural element.
+    int MassNumber = 0;
 
     friend bool operator==(const FormulaEntry&, const FormulaEntry&) = default;
 };
@@ -81,6 +83,9 @@ struct FormulaReading {
     // user is told of. On an EmptyPart refusal, the point before the empty part, if it is one.
     std::optional<CountPoint> Ambiguous;
 };
+
+// An isotope entry's text as a formula writes it: "[13C]".
+std::string LabelText(const FormulaEntry& Entry);
 
 // Reads code page text. Raises error 6 only when multiplying counts overflows a double.
 FormulaReading ReadFormula(std::string_view Formula);

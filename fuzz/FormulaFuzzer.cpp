@@ -17,6 +17,7 @@
 #include "core/Calculation.h"
 #include "core/FormulaParser.h"
 #include "core/FormulaReader.h"
+#include "core/IsotopeTable.h"
 #include "core/RunTimeError.h"
 #include "core/SystemServices.h"
 #include "core/TextRules.h"
@@ -75,13 +76,22 @@ long MassWrites(const RecordingView& View) {
                          [](const ViewEvent& Event) { return Event.What == ViewEvent::Mass; });
 }
 
-// The shipped table as the calculation must see it: the last record of a symbol wins.
+// The shipped tables as the calculation must see them: the last record of a symbol wins; a
+// labelled isotope, "[13C]", weighs its exact mass, and D and T those of 2H and 3H when the
+// element table has no rows of their own.
 const std::map<std::string, double>& ShippedWeights() {
     static const std::map<std::string, double> Weights = [] {
         std::map<std::string, double> Read;
         ElementTable(VARNOCK_ELEMENTS_DAT).ListAll([&](const ElementRecord& Record) {
             Read[Record.Symbol.Text()] = Record.AtomicWeight.AsDouble();
         });
+        const IsotopeTable Isotopes(IsotopeTableBeside(VARNOCK_ELEMENTS_DAT));
+        for (const auto& [Symbol, Weight] : std::map<std::string, double>(Read))
+            for (const Isotope& Each : Isotopes.Of(Symbol))
+                Read["[" + std::to_string(Each.MassNumber) + Symbol + "]"] = Each.Mass;
+        for (const auto& [Symbol, MassNumber] : {std::pair<std::string, int>{"D", 2}, {"T", 3}})
+            if (!Read.contains(Symbol))
+                Read[Symbol] = Isotopes.Find("H", MassNumber)->Mass;
         return Read;
     }();
     return Weights;
@@ -349,7 +359,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     for (const FormulaEntry& Item : Reading.Entries) {
         Require(Item.Count == Value(1) || (Item.Count.IsDouble() && Item.Count.AsDouble() > 0),
                 [&] { return "count " + Quoted(Item.Count.Text()) + " of " + Quoted(Formula); });
-        Entries.push_back({Item.Symbol, Item.Count});
+        Entries.push_back({Item.MassNumber ? LabelText(Item) : Item.Symbol, Item.Count});
     }
 
     if (Read && Plain(Formula, Reading) && Strict.size() == Entries.size() && !Strict.empty())

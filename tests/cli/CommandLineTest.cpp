@@ -3,9 +3,11 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
+#include "core/IsotopePattern.h"
 #include "tests/support/TestSystem.h"
 
 namespace Varnock {
@@ -169,6 +171,7 @@ TEST(CommandLineTest, ExitStatusesAndWhatTheyPrint) {
          "varnock: --list takes its formulas from FILE alone\n"
          "Try 'varnock --help' for more information.\n"},
         {{""}, ExitNoticed, ": Formula: empty\n"},
+        {{"-a", " "}, ExitNoticed, " : Formula: empty\n"},
         {{"--csv", "H2O"},
          ExitUsage,
          "varnock: --csv goes with --list\nTry 'varnock --help' for more information.\n"},
@@ -200,6 +203,134 @@ TEST(CommandLineTest, ExitStatusesAndWhatTheyPrint) {
     EXPECT_EQ(Help.Status, ExitDone);
     EXPECT_EQ(Help.Out.substr(0, 35), "Usage: varnock [OPTION]... FORMULA.");
     EXPECT_EQ(RunVarnock({"--version"}).Out.substr(0, 12), "varnock 1.0\n");
+}
+
+// The analysis of acetic acid, worked by hand: counts summed per element in Hill order, the
+// shipped weights' shares, and the monoisotopic mass from AME2020's 12C, 1H and 16O
+// (24 + 4 x 1.00782503223 + 2 x 15.99491461957 = 60.02112936806).
+TEST(CommandLineTest, AnalysisPrintsHillMassesCompositionAndPattern) {
+    const Ran Acetic = RunVarnock({"--analysis", "CH3COOH", "-a", "C8H11N4O2^+"}, ',');
+    EXPECT_EQ(Acetic.Status, ExitDone);
+    EXPECT_EQ(Acetic.Err, "");
+    const std::string Head = "C2H4O2\n"
+                             "Molar mass: 60,052 g/mol\n"
+                             "Monoisotopic mass: 60,021129 u\n"
+                             "Nominal mass: 60\n"
+                             "Element\tCount\tMass\t%\n"
+                             "C\t2\t24,022\t40,00\n"
+                             "H\t4\t4,032\t6,71\n"
+                             "O\t2\t31,998\t53,28\n"
+                             "Mass\tIntensity %\n"
+                             "60,021129\t100,00\n";
+    EXPECT_EQ(Acetic.Out.substr(0, Head.size()), Head);
+    // Caffeine plus a proton, as an HRMS line quotes it: 195.0877; its pattern in m/z.
+    EXPECT_NE(Acetic.Out.find("\n\nC8H11N4O2^+\n"), std::string::npos);
+    EXPECT_NE(Acetic.Out.find("m/z: 195,087652 (z = 1)\nElement"), std::string::npos);
+    EXPECT_NE(Acetic.Out.find("m/z\tIntensity %\n195,087652\t100,00\n"), std::string::npos);
+
+    // A formula refused or an element missing: the notice, and what can still be said.
+    const Ran Missing = RunVarnock({"-a", "Ca()2", "HXO"});
+    EXPECT_EQ(Missing.Status, ExitNoticed);
+    EXPECT_EQ(Missing.Err, "Ca()2: Formula: character 4 \")\": the group is empty\n"
+                           "HXO: Element: X Doesn't exist in database\n");
+    EXPECT_EQ(Missing.Out, "\nHOX\nElement\tCount\tMass\t%\nH\t1\t\t\nO\t1\t\t\nX\t1\t\t\n");
+}
+
+TEST(CommandLineTest, AnalysisAsJsonForScripts) {
+    const Ran Json = RunVarnock({"-a", "--json", "C8H11N4O2^+", "[13C]H4", "Ca()"});
+    EXPECT_EQ(Json.Status, ExitNoticed);
+    std::vector<nlohmann::json> Objects;
+    for (std::size_t Start = 0; Start < Json.Out.size();) {
+        const std::size_t End = Json.Out.find('\n', Start);
+        Objects.push_back(nlohmann::json::parse(Json.Out.substr(Start, End - Start)));
+        Start = End + 1;
+    }
+    ASSERT_EQ(Objects.size(), 3u);
+    EXPECT_EQ(Objects[0]["hill"], "C8H11N4O2^+");
+    EXPECT_EQ(Objects[0]["charge"], 1);
+    EXPECT_NEAR(Objects[0]["mz"].get<double>(), 195.0877, 5e-5);
+    EXPECT_EQ(Objects[0]["nominalMass"], 195);
+    EXPECT_EQ(Objects[0]["composition"][1]["element"], "H");
+    EXPECT_EQ(Objects[0]["composition"][1]["count"], 11);
+    EXPECT_EQ(Objects[0]["pattern"][0]["intensity"], 100.0);
+    EXPECT_EQ(Objects[1]["hill"], "[13C]H4");
+    EXPECT_TRUE(Objects[1]["mz"].is_null());
+    EXPECT_NEAR(Objects[1]["monoisotopicMass"].get<double>(), 13.00335483507 + 4 * 1.00782503223,
+                1e-6);
+    EXPECT_EQ(Objects[2]["notices"][0], "Formula: character 4 \")\": the group is empty");
+    EXPECT_FALSE(Objects[2].contains("hill"));
+}
+
+TEST(CommandLineTest, ListFieldsChooseTheColumns) {
+    Testing::TempDir Folder;
+    const std::string List = Folder.Write("list.txt", "CH3COOH\nNH4^+\nFe0.95O\n");
+    const Ran Tabs = RunVarnock({"--list", List, "--fields", "mass,mono,mz,hill,composition"});
+    EXPECT_EQ(Tabs.Status, ExitDone);
+    // NH4+: 14.00307400443 + 4 x 1.00782503223 less an electron, 0.000548579909.
+    EXPECT_EQ(Tabs.Out, "formula\tmass (g)\tmono\tmz\thill\tcomposition\tnotices\n"
+                        "CH3COOH\t60.052\t60.021129\t\tC2H4O2\tC 40.00 %, H 6.71 %, O 53.28 %\t\n"
+                        "NH4^+\t18.039\t18.034374\t18.033826\tH4N^+\tH 22.35 %, N 77.65 %\t\n"
+                        "Fe0.95O\t69.05175\t69.133105\t\tFe0.95O\tFe 76.83 %, O 23.17 %\t\n");
+    EXPECT_EQ(Tabs.Err, "");
+    const Ran Commas = RunVarnock({"--list", List, "--csv", "--fields=hill,composition"});
+    EXPECT_EQ(Commas.Out.substr(0, Commas.Out.find("NH4")),
+              "formula,hill,composition,notices\n"
+              "CH3COOH,C2H4O2,\"C 40.00 %, H 6.71 %, O 53.28 %\",\n");
+}
+
+TEST(CommandLineTest, AnalysisUsageErrorsAndTheIsotopeTable) {
+    const std::string Try = "Try 'varnock --help' for more information.\n";
+    const struct {
+        std::vector<std::string> Arguments;
+        std::string Err;
+    } Usage[] = {
+        {{"--json", "H2O"}, "varnock: --json goes with --analysis\n" + Try},
+        {{"--resolution", "0.01", "H2O"}, "varnock: --resolution goes with --analysis\n" + Try},
+        {{"-a", "--resolution=0", "H2O"}, "varnock: invalid resolution '0'\n" + Try},
+        {{"-a", "--resolution=5 ppm", "H2O"}, "varnock: invalid resolution '5 ppm'\n" + Try},
+        {{"--fields", "mass", "H2O"}, "varnock: --fields goes with --list\n" + Try},
+        {{"--list", "-", "--fields", "mass,weight"},
+         "varnock: invalid field 'weight' for --fields (one of mass, mono, nominal, mz, hill, "
+         "composition)\n" +
+             Try},
+        {{"-a", "--mass", "H2O"},
+         "varnock: --analysis goes with neither --mass nor --list\n" + Try},
+    };
+    for (const auto& Case : Usage) {
+        SCOPED_TRACE(::testing::PrintToString(Case.Arguments));
+        const Ran Done = RunVarnock(Case.Arguments);
+        EXPECT_EQ(Done.Status, ExitUsage);
+        EXPECT_EQ(Done.Err, Case.Err);
+        EXPECT_EQ(Done.Out, "");
+    }
+
+    // A build without the fine structure says so in its help and refuses to be asked for it.
+    const bool Fine = HasFineStructure();
+    EXPECT_EQ(RunVarnock({"--help"}).Out.find("this build has no fine structure") ==
+                  std::string::npos,
+              Fine);
+    const Ran Resolved = RunVarnock({"-a", "--resolution", "0.01", "H2O"});
+    EXPECT_EQ(Resolved.Status, Fine ? ExitDone : ExitUsage);
+    EXPECT_EQ(Resolved.Err,
+              Fine ? ""
+                   : "varnock: --resolution: this build of varnock has no fine structure\n" + Try);
+
+    // Without the isotope table the analysis says so once and gives what the weights give.
+    Testing::TempDir Folder;
+    const Ran Missing = RunVarnock({"-a", "--isotopes", Folder.Path("none.dat"), "H2O"});
+    EXPECT_EQ(Missing.Status, ExitNoticed);
+    EXPECT_EQ(Missing.Err, "varnock: Error number 53 occured reading " + Folder.Path("none.dat") +
+                               ": no exact masses, m/z or isotope patterns\n");
+    EXPECT_EQ(Missing.Out, "H2O\nMolar mass: 18.015 g/mol\nElement\tCount\tMass\t%\n"
+                           "H\t2\t2.016\t11.19\nO\t1\t15.999\t88.81\n");
+    // A broken row is named by file and line, before any formula.
+    const std::string Broken =
+        Folder.Write("isotopes.dat", "\"H\",1,1.00782503223,1\n\"O\",16,15.99491461957,2\n");
+    const Ran Faulty = RunVarnock({"-a", "--isotopes=" + Broken, "H2O"});
+    EXPECT_EQ(Faulty.Err, "varnock: " + Broken +
+                              ", line 2: the abundance 2 is outside 0 to 1\n"
+                              "H2O: Isotopes: " +
+                              Broken + " has no natural isotope of O\n");
 }
 
 } // namespace

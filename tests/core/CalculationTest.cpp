@@ -260,6 +260,37 @@ TEST_F(CalculationTest, ReadingNoticeFollowsTheReportAndTheMass) {
     EXPECT_TRUE(TableIsReset(Entries));
 }
 
+// D and T are 2H and 3H unless the table has rows for them; a labelled isotope weighs its exact
+// mass (AME2020, to the 1e-6 u the shipped table is checked to) and shows as typed.
+TEST_F(CalculationTest, HeavyWaterAndLabelledIsotopesWeighTheirExactMass) {
+    const struct {
+        std::string Table;
+        std::string Formula;
+        double Mass;
+    } Cases[] = {
+        {"", "D2O", 2 * 2.01410177812 + 15.999},
+        {"", "[2H]2O", 2 * 2.01410177812 + 15.999},
+        {"", "T2O", 2 * 3.01604928132 + 15.999},
+        {"", "[13C]O2", 13.00335483507 + 2 * 15.999},
+        {"", "C[13C]H6", 12.011 + 13.00335483507 + 6 * 1.008},
+        {"\"D\",1,2.5\r\n\"O\",8,16\r\n", "D2O", 21},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Formula);
+        RecordingView View;
+        Calculate(Entries, Case.Formula, TableOf(Case.Table), View, '.');
+        EXPECT_TRUE(View.Notices.empty());
+        EXPECT_NEAR(std::stod(View.Mass), Case.Mass, 2e-6);
+    }
+    RecordingView View;
+    Calculate(Entries, "D2O", TableOf(""), View, '.');
+    EXPECT_EQ(View.Mass.substr(0, 7), "20.0272");
+    Calculate(Entries, "[13C]H4", TableOf(""), View, '.');
+    EXPECT_EQ(View.Report.substr(0, 9), "[13C]*1=\t");
+    Calculate(Entries, "[99C]", TableOf(""), View, '.');
+    EXPECT_EQ(View.Notices.back(), Missing("[99C]"));
+}
+
 TEST_F(CalculationTest, RunningTwiceGivesTheSameReportAndLeavesTheTableReset) {
     const ElementTable Table = TableOf("");
     RecordingView First;

@@ -330,6 +330,46 @@ TEST(FormulaReaderTest, EveryProposedSpellingReads) {
     EXPECT_GT(Hinted, 500);
 }
 
+// A mass number and a symbol in square brackets are one isotope entry, counted like an element;
+// the bracket is never a group then.
+TEST(FormulaReaderTest, ReadsIsotopeEntries) {
+    const std::pair<const char*, const char*> Cases[] = {
+        {"[13C]", "[13C]*1"},
+        {"[2H]2O", "[2H]*2 O*1"},
+        {"[18O]2", "[18O]*2"},
+        {"C[13C]H6", "C*1 [13C]*1 H*6"},
+        {"([13C]H3)2", "[13C]*2 H*6"},
+        {"[235U]F6", "[235U]*1 F*6"},
+        {"[37Cl]-", "[37Cl]*1"},
+        {"[2H]2O\xC2\xB7[13C]O2", "[2H]*2 O*1 [13C]*1 O*2"},
+        {"[H]2", "H*2"}, // a group still, with no digit first
+    };
+    for (const auto& [Formula, Entries] : Cases) {
+        SCOPED_TRACE(Formula);
+        const FormulaReading Reading = ReadFormula(ReadTyped(Formula).Text);
+        ASSERT_EQ(Reading.Result, FormulaResult::Read) << "stopped at byte " << Reading.Position;
+        std::string Text;
+        for (const auto& Entry : Reading.Entries)
+            Text += (Text.empty() ? "" : " ") +
+                    (Entry.MassNumber ? LabelText(Entry) : Entry.Symbol) + "*" + Entry.Count.Text();
+        EXPECT_EQ(Text, Entries);
+    }
+    const std::pair<const char*, const char*> Refused[] = {
+        {"[13C", "Formula: character 1 \"[\" is never closed"},
+        {"[13", "Formula: character 1 \"[\" is never closed"},
+        {"[0C]", "Formula: character 2 \"0\" can't be read"},
+        {"[1000C]", "Formula: character 2 \"1\" can't be read"},
+        {"[13(C)]", "Formula: character 4 \"(\" can't be read"},
+        {"[13CO]", "Formula: character 5 \"O\" can't be read"},
+        {"[13C]0", "Formula: character 6 \"0\": a count must be above 0"},
+    };
+    for (const auto& [Formula, Notice] : Refused) {
+        SCOPED_TRACE(Formula);
+        const TypedFormula Typed = ReadTyped(Formula);
+        EXPECT_EQ(RefusalNotice(ReadFormula(Typed.Text), Typed), Notice);
+    }
+}
+
 std::string StrictEntries(const std::string& Formula) {
     BasVarnock Table;
     Value Compound = Formula;

@@ -1,0 +1,71 @@
+#pragma once
+
+// What a chemist checks a formula against: the formula in Hill order, the composition by
+// element, the molar, monoisotopic and nominal masses, m/z for a charged formula, and the
+// isotope pattern.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/ElementTable.h"
+#include "core/FormulaReader.h"
+#include "core/IsotopePattern.h"
+#include "core/IsotopeTable.h"
+#include "core/TypedFormula.h"
+
+namespace Varnock {
+
+struct AnalysisOptions {
+    bool Pattern = true;
+    // The molar mass and the shares by element, from the element table.
+    bool Shares = true;
+    // 0: one peak per nominal mass; else the fine structure, peaks this far apart (u or ppm).
+    double Resolution = 0;
+    bool Ppm = false;
+    // Peaks below this share of the highest are left out: 0.01 %.
+    double Cut = 1e-4;
+};
+
+// One element of the composition, its counts summed over the whole formula. A labelled
+// isotope, D and T are rows of their own.
+struct CompositionRow {
+    std::string Label; // "C", "[13C]", "D"
+    std::string Element;
+    int MassNumber = 0; // 0 for the natural element
+    double Count = 0;
+    double Mass = 0;    // count times the weight from the element table
+    double Percent = 0; // of the molar mass
+};
+
+struct PatternPeak {
+    double Mass = 0;      // mean mass, or m/z for a charged formula
+    double Intensity = 0; // percent of the highest peak
+};
+
+struct FormulaAnalysis {
+    bool Read = false; // the formula was read; else Notices says why not
+    std::string Hill;  // with the charge after ^ when there is one
+    std::vector<CompositionRow> Composition;
+    std::optional<double> MolarMass;
+    std::optional<double> Monoisotopic;
+    std::optional<long long> Nominal;
+    int Charge = 0;
+    std::optional<double> MassToCharge;
+    std::vector<PatternPeak> Pattern;
+    std::vector<std::string> Notices;
+};
+
+// Isotopes may be null when the isotope table can't be read: then only the molar mass, the
+// composition and the Hill formula are given.
+FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Elements,
+                        const IsotopeTable* Isotopes, const AnalysisOptions& Options);
+// The same for a formula already read, as a list that also weighs it reads it once.
+FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Reading,
+                        const ElementWeights& Elements, const IsotopeTable* Isotopes,
+                        const AnalysisOptions& Options);
+
+// The charge written at the end of a formula that reads: ^2-, ^+, +3, --; 0 when none.
+int ChargeOf(std::string_view Formula);
+
+} // namespace Varnock

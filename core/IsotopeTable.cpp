@@ -1,0 +1,125 @@
+#include "core/IsotopeTable.h"
+
+#include <cmath>
+
+#include "core/TextFile.h"
+#include "core/TextRules.h"
+
+namespace Varnock {
+
+namespace {
+
+std::string_view Trimmed(std::string_view Text) {
+    while (!Text.empty() && (Text.front() == ' ' || Text.front() == '\t'))
+        Text.remove_prefix(1);
+    while (!Text.empty() && (Text.back() == ' ' || Text.back() == '\t' || Text.back() == '\r'))
+        Text.remove_suffix(1);
+    return Text;
+}
+
+const std::vector<Isotope> None;
+
+} // namespace
+
+IsotopeTable::IsotopeTable(std::string Path) : FilePath(std::move(Path)) {
+    TextFile File(FilePath);
+    while (File.ReadMore()) {
+    }
+    const std::string_view Text = File.Unread();
+    std::size_t Number = 0;
+    for (std::size_t Start = 0; Start < Text.size();) {
+        std::size_t End = Text.find('\n', Start);
+        if (End == std::string_view::npos)
+            End = Text.size();
+        ReadLine(Trimmed(Text.substr(Start, End - Start)), ++Number);
+        Start = End + 1;
+    }
+    for (auto& [Symbol, Element] : Elements) {
+        const auto& Isotopes = Element.Isotopes;
+        for (std::size_t At = 0; At < Isotopes.size(); ++At)
+            if (Isotopes[At].Abundance > 0 &&
+                (Element.MostAbundant < 0 ||
+                 Isotopes[At].Abundance > Isotopes[Element.MostAbundant].Abundance))
+                Element.MostAbundant = static_cast<int>(At);
+    }
+}
+
+void IsotopeTable::ReadLine(std::string_view Line, std::size_t Number) {
+    if (Line.empty() || Line.front() == '#')
+        return;
+    std::string_view Fields[4];
+    std::size_t Count = 0;
+    for (std::size_t Start = 0; Start <= Line.size();) {
+        std::size_t End = Line.find(',', Start);
+        if (End == std::string_view::npos)
+            End = Line.size();
+        if (Count < 4)
+            Fields[Count] = Trimmed(Line.substr(Start, End - Start));
+        ++Count;
+        Start = End + 1;
+    }
+    const auto Fault = [&](const std::string& What) {
+        Faults.push_back(FilePath + ", line " + std::to_string(Number) + ": " + What);
+    };
+    if (Count != 4)
+        return Fault("4 fields expected, " + std::to_string(Count) + " found");
+    std::string_view Symbol = Fields[0];
+    if (Symbol.size() >= 2 && Symbol.front() == '"' && Symbol.back() == '"')
+        Symbol = Symbol.substr(1, Symbol.size() - 2);
+    if (Symbol.empty())
+        return Fault("the symbol is missing");
+    static const char* const Names[] = {"", "the mass number", "the mass", "the abundance"};
+    double Numbers[4] = {};
+    for (std::size_t Index = 1; Index < 4; ++Index) {
+        bool Read = false;
+        try {
+            Read = ReadWholeNumber(Fields[Index], Numbers[Index]);
+        } catch (...) { // too large for a double
+        }
+        if (!Read || !std::isfinite(Numbers[Index]))
+            return Fault(std::string(Names[Index]) + " \"" + std::string(Fields[Index]) +
+                         "\" is no number");
+    }
+    if (Numbers[1] < 1 || Numbers[1] > 999 || Numbers[1] != std::floor(Numbers[1]))
+        return Fault("the mass number " + std::string(Fields[1]) + " is no whole number from 1 on");
+    if (Numbers[2] <= 0)
+        return Fault("the mass " + std::string(Fields[2]) + " is not above 0");
+    if (Numbers[3] < 0 || Numbers[3] > 1)
+        return Fault("the abundance " + std::string(Fields[3]) + " is outside 0 to 1");
+    Elements[std::string(Symbol)].Isotopes.push_back(
+        {static_cast<int>(Numbers[1]), Numbers[2], Numbers[3]});
+}
+
+const IsotopeTable::Element* IsotopeTable::ElementOf(std::string_view Symbol) const {
+    const auto Found = Elements.find(Symbol);
+    return Found == Elements.end() ? nullptr : &Found->second;
+}
+
+const std::vector<Isotope>& IsotopeTable::Of(std::string_view Symbol) const {
+    const Element* Found = ElementOf(Symbol);
+    return Found ? Found->Isotopes : None;
+}
+
+const Isotope* IsotopeTable::Find(std::string_view Symbol, int MassNumber) const {
+    for (const Isotope& Each : Of(Symbol))
+        if (Each.MassNumber == MassNumber)
+            return &Each;
+    return nullptr;
+}
+
+const Isotope* IsotopeTable::MostAbundant(std::string_view Symbol) const {
+    const Element* Found = ElementOf(Symbol);
+    return Found && Found->MostAbundant >= 0
+               ? &Found->Isotopes[static_cast<std::size_t>(Found->MostAbundant)]
+               : nullptr;
+}
+
+std::string IsotopeTableBeside(std::string_view ElementTablePath) {
+    const std::size_t Slash = ElementTablePath.find_last_of("/\\");
+    const std::string_view Folder = Slash == std::string_view::npos
+                                        ? std::string_view()
+                                        : ElementTablePath.substr(0, Slash + 1);
+    return std::string(Folder) + std::string(IsotopeTableName);
+}
+
+} // namespace Varnock

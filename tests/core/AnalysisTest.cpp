@@ -1,0 +1,265 @@
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/Analysis.h"
+#include "core/IsotopePattern.h"
+#include "tests/support/CoreTestSupport.h"
+
+namespace Varnock {
+namespace {
+
+const ElementTable& Shipped() {
+    static const ElementTable Table(VARNOCK_ELEMENTS_DAT);
+    return Table;
+}
+const IsotopeTable& ShippedIsotopes() {
+    static const IsotopeTable Table(IsotopeTableBeside(VARNOCK_ELEMENTS_DAT));
+    return Table;
+}
+
+FormulaAnalysis Of(const std::string& Formula, AnalysisOptions Options = {}) {
+    return Analyse(ReadTyped(Formula), Shipped(), &ShippedIsotopes(), Options);
+}
+
+// Every isotopic configuration of the formula, by brute force: for each element every way to
+// share its atoms among its isotopes, with its multinomial probability, and every combination
+// of those over the elements. Mass, probability.
+std::vector<std::pair<double, double>> Configurations(const std::map<std::string, int>& Formula) {
+    std::vector<std::pair<double, double>> All = {{0, 1}};
+    for (const auto& [Symbol, Atoms] : Formula) {
+        const int Count = Atoms; // a structured binding can't be captured (clang 14)
+        std::vector<Isotope> Isotopes;
+        for (const Isotope& Each : ShippedIsotopes().Of(Symbol))
+            if (Each.Abundance > 0)
+                Isotopes.push_back(Each);
+        std::vector<std::pair<double, double>> Element;
+        std::vector<int> Shares(Isotopes.size());
+        std::function<void(std::size_t, int)> Share = [&](std::size_t At, int Left) {
+            if (At + 1 == Isotopes.size()) {
+                Shares[At] = Left;
+                double LogP = std::lgamma(Count + 1.0), Mass = 0;
+                for (std::size_t I = 0; I < Isotopes.size(); ++I) {
+                    LogP +=
+                        Shares[I] * std::log(Isotopes[I].Abundance) - std::lgamma(Shares[I] + 1.0);
+                    Mass += Shares[I] * Isotopes[I].Mass;
+                }
+                Element.push_back({Mass, std::exp(LogP)});
+                return;
+            }
+            for (int Here = 0; Here <= Left; ++Here) {
+                Shares[At] = Here;
+                Share(At + 1, Left - Here);
+            }
+        };
+        Share(0, Count);
+        std::vector<std::pair<double, double>> Combined;
+        for (const auto& [Mass, P] : All)
+            for (const auto& [ElementMass, ElementP] : Element)
+                Combined.push_back({Mass + ElementMass, P * ElementP});
+        All = std::move(Combined);
+    }
+    return All;
+}
+
+// The brute-force configurations summed per nominal mass (the mass rounded): mean mass and
+// percent of the highest, those at 0.01 % or more.
+std::vector<PatternPeak> UnitPeaks(const std::map<std::string, int>& Formula) {
+    std::map<long, std::pair<double, double>> Nominal; // P, P times mass
+    for (const auto& [Mass, P] : Configurations(Formula)) {
+        auto& Sum = Nominal[std::lround(Mass)];
+        Sum.first += P;
+        Sum.second += P * Mass;
+    }
+    double Highest = 0;
+    for (const auto& [Mass, Sum] : Nominal)
+        Highest = std::max(Highest, Sum.first);
+    std::vector<PatternPeak> Peaks;
+    for (const auto& [Mass, Sum] : Nominal)
+        if (Sum.first >= Highest * 1e-4)
+            Peaks.push_back({Sum.second / Sum.first, Sum.first / Highest * 100});
+    return Peaks;
+}
+
+void ExpectSamePeaks(const std::vector<PatternPeak>& Found, const std::vector<PatternPeak>& Truth,
+                     double MassWithin) {
+    ASSERT_EQ(Found.size(), Truth.size());
+    for (std::size_t At = 0; At < Truth.size(); ++At) {
+        SCOPED_TRACE("peak " + std::to_string(At));
+        EXPECT_NEAR(Found[At].Mass, Truth[At].Mass, MassWithin);
+        EXPECT_NEAR(Found[At].Intensity, Truth[At].Intensity, 0.01);
+    }
+}
+
+// The accuracy asked of the unit-resolution pattern: every peak of 0.01 % or more, intensities
+// within 0.01 percentage points, mean masses within 0.0001 u.
+TEST(AnalysisTest, UnitPatternMatchesBruteForce) {
+    const std::vector<std::pair<std::string, std::map<std::string, int>>> Cases = {
+        {"H2O", {{"H", 2}, {"O", 1}}},
+        {"C8H10N4O2", {{"C", 8}, {"H", 10}, {"N", 4}, {"O", 2}}},
+        {"C6H12O6", {{"C", 6}, {"H", 12}, {"O", 6}}},
+        {"CH2Cl2", {{"C", 1}, {"H", 2}, {"Cl", 2}}},
+        {"Br3Sn2", {{"Br", 3}, {"Sn", 2}}},
+        {"C100", {{"C", 100}}},
+        {"C20H30O4S2Fe", {{"C", 20}, {"H", 30}, {"O", 4}, {"S", 2}, {"Fe", 1}}},
+    };
+    for (const auto& [Formula, Atoms] : Cases) {
+        SCOPED_TRACE(Formula);
+        const FormulaAnalysis Analysis = Of(Formula);
+        ExpectSamePeaks(Analysis.Pattern, UnitPeaks(Atoms), 1e-4);
+    }
+}
+
+TEST(AnalysisTest, FineStructureMatchesBruteForce) {
+    if (!HasFineStructure())
+        GTEST_SKIP() << "this build has no fine structure";
+    // Configurations closer than the resolution merge into their mean.
+    for (const double Resolution : {1e-6, 0.002, 0.02}) {
+        SCOPED_TRACE(Resolution);
+        auto All = Configurations({{"C", 6}, {"H", 6}, {"N", 1}, {"S", 1}});
+        std::sort(All.begin(), All.end());
+        std::vector<PatternPeak> Truth;
+        double Last = -1;
+        for (const auto& [Mass, P] : All) {
+            if (Truth.empty() || Mass - Last > Resolution)
+                Truth.push_back({Mass * P, P});
+            else
+                Truth.back() = {Truth.back().Mass + Mass * P, Truth.back().Intensity + P};
+            Last = Mass;
+        }
+        double Highest = 0;
+        for (auto& Peak : Truth) {
+            Peak.Mass /= Peak.Intensity;
+            Highest = std::max(Highest, Peak.Intensity);
+        }
+        std::erase_if(Truth,
+                      [&](const PatternPeak& Peak) { return Peak.Intensity < Highest * 1e-4; });
+        for (auto& Peak : Truth)
+            Peak.Intensity = Peak.Intensity / Highest * 100;
+        AnalysisOptions Fine;
+        Fine.Resolution = Resolution;
+        // Configurations too faint to be listed still move a merged peak's mean a little.
+        ExpectSamePeaks(Of("C6H6NS", Fine).Pattern, Truth, Resolution < 1e-3 ? 1e-6 : 1e-4);
+    }
+}
+
+// The public values a paper's experimental section quotes.
+TEST(AnalysisTest, MassesAndCompositionAgreeWithPublishedValues) {
+    // AME2020 masses of the nuclides (Chinese Physics C 45, 030003).
+    const double H1 = 1.00782503223, H2 = 2.01410177812, C12 = 12, C13 = 13.00335483507,
+                 O16 = 15.99491461957, F19 = 18.99840316273, Na23 = 22.9897692820,
+                 S32 = 31.9720711744, Cl35 = 34.968852682, Ca40 = 39.962590850, Br79 = 78.9183376;
+    const struct {
+        const char* Formula;
+        const char* Hill;
+        double Monoisotopic;
+        long long Nominal;
+    } Cases[] = {
+        // Published: caffeine 194.08038, glucose 180.06339, water 18.01056.
+        {"C8H10N4O2", "C8H10N4O2", 194.08038, 194},
+        {"C6H12O6", "C6H12O6", 180.06339, 180},
+        {"H2O", "H2O", 18.01056, 18},
+        {"CH3COOH", "C2H4O2", 2 * C12 + 4 * H1 + 2 * O16, 60},
+        {"H2SO4", "H2O4S", 2 * H1 + 4 * O16 + S32, 98},
+        {"NaCl", "ClNa", Na23 + Cl35, 58},
+        {"CHBrClF", "CHBrClF", C12 + H1 + Br79 + Cl35 + F19, 146},
+        {"[13C]H4", "[13C]H4", C13 + 4 * H1, 17},
+        {"CH3[13C]H2OH", "C[13C]H6O", C12 + C13 + 6 * H1 + O16, 47},
+        {"D2O", "D2O", 2 * H2 + O16, 20},
+        {"Ca(OH)2", "CaH2O2", Ca40 + 2 * O16 + 2 * H1, 74},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Formula);
+        const FormulaAnalysis Analysis = Of(Case.Formula);
+        EXPECT_TRUE(Analysis.Notices.empty());
+        EXPECT_EQ(Analysis.Hill, Case.Hill);
+        ASSERT_TRUE(Analysis.Monoisotopic);
+        EXPECT_NEAR(*Analysis.Monoisotopic, Case.Monoisotopic, 5e-6);
+        EXPECT_EQ(Analysis.Nominal, Case.Nominal);
+    }
+
+    // Counts summed over the whole formula, shares of the shipped weights.
+    const FormulaAnalysis Acetic = Of("CH3COOH");
+    ASSERT_EQ(Acetic.Composition.size(), 3u);
+    const std::vector<std::pair<std::string, double>> Shares = {
+        {"C", 40.00}, {"H", 6.71}, {"O", 53.28}};
+    for (std::size_t At = 0; At < Shares.size(); ++At) {
+        EXPECT_EQ(Acetic.Composition[At].Label, Shares[At].first);
+        EXPECT_NEAR(Acetic.Composition[At].Percent, Shares[At].second, 0.005);
+    }
+    EXPECT_EQ(Acetic.Composition[1].Count, 4);
+    EXPECT_NEAR(*Acetic.MolarMass, 60.052, 1e-9);
+
+    // Caffeine plus a proton, as an HRMS line quotes it.
+    const FormulaAnalysis Protonated = Of("C8H11N4O2^+");
+    EXPECT_EQ(Protonated.Hill, "C8H11N4O2^+");
+    ASSERT_TRUE(Protonated.MassToCharge);
+    EXPECT_NEAR(*Protonated.MassToCharge, 195.0877, 5e-5);
+    EXPECT_NEAR(Protonated.Pattern.front().Mass, 195.0877, 5e-5);
+    EXPECT_FALSE(Of("C8H10N4O2").MassToCharge);
+    // Sulfate: two charges halve the mass, two electrons added.
+    EXPECT_NEAR(*Of("SO4^2-").MassToCharge, (95.95172965 + 2 * 0.000548579909) / 2, 1e-6);
+
+    // The second peak of C100 is 108 % of the first; insulin's highest is not the first.
+    const FormulaAnalysis Carbon = Of("C100");
+    EXPECT_NEAR(Carbon.Pattern[1].Intensity / Carbon.Pattern[0].Intensity, 1.08, 0.005);
+    const FormulaAnalysis Insulin = Of("C254H377N65O75S6");
+    const auto Highest = std::max_element(Insulin.Pattern.begin(), Insulin.Pattern.end(),
+                                          [](const PatternPeak& One, const PatternPeak& Other) {
+                                              return One.Intensity < Other.Intensity;
+                                          });
+    EXPECT_NE(Highest, Insulin.Pattern.begin());
+    EXPECT_NEAR(Insulin.Pattern.front().Mass, *Insulin.Monoisotopic, 1e-9);
+}
+
+TEST(AnalysisTest, ChargeIsReadFromTheEnd) {
+    const std::pair<const char*, int> Cases[] = {
+        {"Fe^3+", 3},  {"SO4^2-", -2},  {"NH4^+", 1},    {"Fe^+3", 3},   {"Fe+3", 3},
+        {"SO4-2", -2}, {"Ca++", 2},     {"[SO4]--", -2}, {"Cl-", -1},    {"H2O", 0},
+        {"C10H22", 0}, {"SO4^2- ", -2}, {"[37Cl]-", -1}, {"Fe^ 3 +", 3},
+    };
+    for (const auto& [Formula, Charge] : Cases)
+        EXPECT_EQ(ChargeOf(Formula), Charge) << Formula;
+}
+
+TEST(AnalysisTest, SaysWhatItCantGive) {
+    // A count below 1: masses and shares, no pattern.
+    const FormulaAnalysis Partial = Of("Fe0.95O");
+    EXPECT_EQ(Partial.Hill, "Fe0.95O");
+    EXPECT_TRUE(Partial.Monoisotopic);
+    EXPECT_TRUE(Partial.Pattern.empty());
+    EXPECT_EQ(Partial.Notices, std::vector<std::string>{"Isotope pattern: it needs whole counts"});
+    // No natural isotope, an unknown label, a missing element, an unreadable formula.
+    EXPECT_EQ(Of("TcO4^-").Notices,
+              std::vector<std::string>{"Isotopes: " + ShippedIsotopes().Path() +
+                                       " has no natural isotope of Tc"});
+    EXPECT_EQ(Of("[99C]").Notices,
+              std::vector<std::string>{"Element: [99C] Doesn't exist in database"});
+    AnalysisOptions NoShares;
+    NoShares.Shares = false;
+    EXPECT_EQ(Of("[99C]", NoShares).Notices,
+              std::vector<std::string>{"Isotopes: " + ShippedIsotopes().Path() + " has no [99C]"});
+    EXPECT_EQ(Of("HXO").Notices.front(), "Element: X Doesn't exist in database");
+    EXPECT_FALSE(Of("HXO").MolarMass);
+    EXPECT_FALSE(Of("Ca()2").Read);
+    // Weighed as read, with the notice of how a point was read.
+    const FormulaAnalysis Hydrate = Of("CuSO4.5H2O");
+    EXPECT_EQ(Hydrate.Hill, "CuH10O9S");
+    EXPECT_EQ(Hydrate.Notices,
+              std::vector<std::string>{"Formula: character 6 \".\": read as CuSO4\xC2\xB7"
+                                       "5H2O; for the count 4.5 write CuS(O4.5)H2O"});
+    // Without the isotope table: the molar mass and the composition still.
+    const FormulaAnalysis Bare = Analyse(ReadTyped("H2O"), Shipped(), nullptr, {});
+    EXPECT_NEAR(*Bare.MolarMass, 18.015, 1e-9);
+    EXPECT_EQ(Bare.Hill, "H2O");
+    EXPECT_FALSE(Bare.Monoisotopic);
+    EXPECT_TRUE(Bare.Pattern.empty());
+}
+
+} // namespace
+} // namespace Varnock
