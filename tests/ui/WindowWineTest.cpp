@@ -30,6 +30,7 @@
 #include "core/EntryTable.h"
 #include "core/SystemServices.h"
 #include "tests/support/RecordingView.h"
+#include "tests/support/ScreenshotChecks.h"
 #include "tests/support/WindowTestSupport.h"
 
 namespace Varnock {
@@ -211,15 +212,7 @@ TEST_F(WineWindow, ATypedFormulaGivesTheReportAndTheMass) {
     ASSERT_FALSE(Shot.isNull());
     EXPECT_TRUE(Shot.save(QString::fromStdString(ShotPath), "PNG")) << ShotPath;
     EXPECT_EQ(Shot.size(), Window->size());
-    QSet<QRgb> Colours;
-    int Blue = 0;
-    for (int Y = 0; Y < Shot.height(); ++Y)
-        for (int X = 0; X < Shot.width(); ++X) {
-            Colours.insert(Shot.pixel(X, Y));
-            Blue += Shot.pixel(X, Y) == qRgb(0, 0, 255);
-        }
-    EXPECT_GT(Colours.size(), 8) << "the screenshot is blank";
-    EXPECT_GT(Blue, 20) << "the address is not drawn in blue";
+    Testing::ExpectWindowDrawn(Shot);
 }
 
 // A refused formula: a message box, a window of its own over the window, answered with Enter.
