@@ -151,9 +151,10 @@ TEST(AnalysisTest, FineStructureMatchesBruteForce) {
 // The public values a paper's experimental section quotes.
 TEST(AnalysisTest, MassesAndCompositionAgreeWithPublishedValues) {
     // AME2020 masses of the nuclides (Chinese Physics C 45, 030003).
-    const double H1 = 1.00782503223, H2 = 2.01410177812, C12 = 12, C13 = 13.00335483507,
-                 O16 = 15.99491461957, F19 = 18.99840316273, Na23 = 22.9897692820,
-                 S32 = 31.9720711744, Cl35 = 34.968852682, Ca40 = 39.962590850, Br79 = 78.9183376;
+    const double H1 = 1.00782503223, H2 = 2.01410177812, H3 = 3.01604928132, C12 = 12,
+                 C13 = 13.00335483507, O16 = 15.99491461957, F19 = 18.99840316273,
+                 Na23 = 22.9897692820, S32 = 31.9720711744, Cl35 = 34.968852682,
+                 Ca40 = 39.962590850, Br79 = 78.9183376;
     const struct {
         const char* Formula;
         const char* Hill;
@@ -171,6 +172,7 @@ TEST(AnalysisTest, MassesAndCompositionAgreeWithPublishedValues) {
         {"[13C]H4", "[13C]H4", C13 + 4 * H1, 17},
         {"CH3[13C]H2OH", "C[13C]H6O", C12 + C13 + 6 * H1 + O16, 47},
         {"D2O", "D2O", 2 * H2 + O16, 20},
+        {"HTO", "HTO", H1 + H3 + O16, 20},
         {"Ca(OH)2", "CaH2O2", Ca40 + 2 * O16 + 2 * H1, 74},
     };
     for (const auto& Case : Cases) {
