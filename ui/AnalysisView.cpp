@@ -29,6 +29,7 @@ QTableWidget* Table(QWidget* Parent, const char* Name, const QStringList& Headin
     Made->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     Made->horizontalHeader()->setStretchLastSection(true);
     Made->setFont(FixedFont());
+    Made->verticalHeader()->setDefaultSectionSize(QFontMetrics(Made->font()).height() + 6);
     return Made;
 }
 

@@ -284,6 +284,8 @@ void FrmVarnock::CmdAnalysisClick() {
         QRect Place(frameGeometry().topRight() + QPoint(8, 0), View->size());
         if (const QScreen* Screen = screen()) {
             const QRect Room = Screen->availableGeometry();
+            Place.setSize(Place.size().boundedTo(Room.size()));
+            View->resize(Place.size());
             Place.moveRight(std::min(Place.right(), Room.right()));
             Place.moveBottom(std::min(Place.bottom(), Room.bottom()));
             Place.moveTopLeft(

@@ -154,15 +154,19 @@ void PatternPlot::Draw(QPainter& Painter, QSize Size) const {
         for (const PatternPeak* Peak : ByHeight) {
             const QString Text = Number(Peak->Mass, Places, Separator);
             const int Width = Metrics.horizontalAdvance(Text) + 6;
-            const QRect Label(static_cast<int>(XOf(Peak->Mass)) - Width / 2,
-                              static_cast<int>(YOf(Peak->Intensity)) - Line - 2, Width, Line);
-            if (Label.left() < 0 || Label.right() >= Size.width() || Label.top() < 0)
-                continue;
-            if (std::any_of(Taken.begin(), Taken.end(),
-                            [&](const QRect& Other) { return Other.intersects(Label); }))
-                continue;
-            Taken.push_back(Label);
-            Painter.drawText(Label, Qt::AlignCenter, Text);
+            const int X = static_cast<int>(XOf(Peak->Mass));
+            // Over the stick, else beside its top on the right or on the left.
+            for (const int Left : {X - Width / 2, X + 2, X - Width - 1}) {
+                const QRect Label(Left, static_cast<int>(YOf(Peak->Intensity)) - Line - 2, Width,
+                                  Line);
+                if (Label.left() < 0 || Label.right() >= Size.width() || Label.top() < 0 ||
+                    std::any_of(Taken.begin(), Taken.end(),
+                                [&](const QRect& Other) { return Other.intersects(Label); }))
+                    continue;
+                Taken.push_back(Label);
+                Painter.drawText(Label, Qt::AlignCenter, Text);
+                break;
+            }
         }
     }
     Painter.drawText(QRect(Plot.left(), Size.height() - Line - 2, Plot.width(), Line),
