@@ -228,6 +228,12 @@ void FrmVarnock::resizeEvent(QResizeEvent* Event) {
     Arrange();
 }
 
+void FrmVarnock::closeEvent(QCloseEvent* Event) {
+    if (View)
+        View->close();
+    QWidget::closeEvent(Event);
+}
+
 void FrmVarnock::Arrange() {
     // What the window has grown by since the design size: the formula box takes the width, and
     // the element list and the report share the height, the list in whole rows. The controls

@@ -70,6 +70,9 @@ TEST_F(AnalysisViewTest, BuiltOnFirstUseAndOpenedByTheButtonOrAltA) {
     Open();
     EXPECT_EQ(Window.Analysis(), Built) << "one view, built once";
     EXPECT_TRUE(Window.Analysis()->isVisible());
+    // Closing the window ends the program: no view is left open to keep it running.
+    Window.close();
+    EXPECT_FALSE(Window.Analysis()->isVisible());
 }
 
 TEST_F(AnalysisViewTest, ShowsTheHillFormulaMassesCompositionAndPeaks) {
