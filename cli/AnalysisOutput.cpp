@@ -1,18 +1,12 @@
 #include "cli/AnalysisOutput.h"
 
-#include <charconv>
-
 #include <nlohmann/json.hpp>
 
-#include "core/TextRules.h"
+#include "core/AnalysisText.h"
 
 namespace Varnock {
 
 namespace {
-
-// Exact masses to the micro-u; shares and intensities to the hundredth.
-constexpr int MassPlaces = 6;
-constexpr int SharePlaces = 2;
 
 std::string CompositionText(const FormulaAnalysis& Analysis, char Separator) {
     std::string Text;
@@ -23,49 +17,6 @@ std::string CompositionText(const FormulaAnalysis& Analysis, char Separator) {
 }
 
 } // namespace
-
-std::string FixedText(double Number, int Places, char DecimalSeparator) {
-    char Buffer[400]; // the longest a double can be in fixed notation
-    const auto End =
-        std::to_chars(Buffer, Buffer + sizeof Buffer, Number, std::chars_format::fixed, Places).ptr;
-    std::string Text(Buffer, End);
-    for (char& Character : Text)
-        if (Character == '.')
-            Character = DecimalSeparator;
-    return Text;
-}
-
-std::string AnalysisText(const FormulaAnalysis& Analysis, char Separator,
-                         std::string_view LineEnd) {
-    const std::string End(LineEnd);
-    const auto Mass = [Separator](double Number) {
-        return FixedText(Number, MassPlaces, Separator);
-    };
-    std::string Text = Analysis.Hill + End;
-    if (Analysis.MolarMass)
-        Text += "Molar mass: " + NumberText(*Analysis.MolarMass, Separator) + " g/mol" + End;
-    if (Analysis.Monoisotopic)
-        Text += "Monoisotopic mass: " + Mass(*Analysis.Monoisotopic) + " u" + End;
-    if (Analysis.Nominal)
-        Text += "Nominal mass: " + std::to_string(*Analysis.Nominal) + End;
-    if (Analysis.MassToCharge)
-        Text += "m/z: " + Mass(*Analysis.MassToCharge) +
-                " (z = " + std::to_string(Analysis.Charge) + ")" + End;
-    Text += "Element\tCount\tMass\t%" + End;
-    for (const CompositionRow& Row : Analysis.Composition)
-        Text += Row.Label + "\t" + NumberText(Row.Count, Separator) + "\t" +
-                (Analysis.MolarMass ? NumberText(Row.Mass, Separator) + "\t" +
-                                          FixedText(Row.Percent, SharePlaces, Separator)
-                                    : std::string("\t")) +
-                End;
-    if (!Analysis.Pattern.empty()) {
-        Text += std::string(Analysis.Charge ? "m/z" : "Mass") + "\tIntensity %" + End;
-        for (const PatternPeak& Peak : Analysis.Pattern)
-            Text +=
-                Mass(Peak.Mass) + "\t" + FixedText(Peak.Intensity, SharePlaces, Separator) + End;
-    }
-    return Text;
-}
 
 std::string AnalysisJson(std::string_view Formula, const FormulaAnalysis& Analysis,
                          bool FineStructure) {

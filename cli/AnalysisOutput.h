@@ -1,18 +1,15 @@
 #pragma once
 
-// The analysis of a formula as the command line writes it: as text for people, as one JSON
-// object for scripts, and as the columns --list --fields chooses.
+// The analysis of a formula as the command line writes it for scripts: one JSON object, and
+// the columns --list --fields chooses. The text for people is the core's (core/AnalysisText.h).
 
 #include <string>
 #include <string_view>
 
 #include "core/Analysis.h"
+#include "core/AnalysisText.h"
 
 namespace Varnock {
-
-// The block --analysis prints, lines ended with LineEnd.
-std::string AnalysisText(const FormulaAnalysis& Analysis, char DecimalSeparator,
-                         std::string_view LineEnd);
 
 // One JSON object on one line, without its line end.
 std::string AnalysisJson(std::string_view Formula, const FormulaAnalysis& Analysis,
@@ -22,8 +19,5 @@ std::string AnalysisJson(std::string_view Formula, const FormulaAnalysis& Analys
 // gives none.
 std::string AnalysisField(std::string_view Field, const FormulaAnalysis& Analysis,
                           char DecimalSeparator);
-
-// Fixed decimals with the given separator: 194.080376.
-std::string FixedText(double Number, int Places, char DecimalSeparator);
 
 } // namespace Varnock

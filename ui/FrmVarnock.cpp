@@ -8,9 +8,11 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QTextCursor>
 
+#include "core/Analysis.h"
 #include "core/ElementList.h"
 #include "core/ElementTable.h"
 #include "core/EntryTable.h"
@@ -20,6 +22,7 @@
 #include "core/TextRules.h"
 #include "core/TypedFormula.h"
 #include "shell/CShell.h"
+#include "ui/AnalysisView.h"
 #include "ui/Bas3dEffects.h"
 #include "ui/FormControls.h"
 #include "ui/VarnockIcon.h"
@@ -64,7 +67,7 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
     setObjectName(QStringLiteral("FrmVarnock"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Varnock -- by Tervalin"));
     setWindowIcon(VarnockIcon());
     setFont(WindowFont());
@@ -72,7 +75,9 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
     Colours.setColor(QPalette::Window, Colours.color(QPalette::Button));
     setPalette(Colours);
     setAutoFillBackground(true);
-    setFixedSize(TwipsToPixels(4635), TwipsToPixels(2880));
+    // It opens at the design size, which is also the smallest it can be made.
+    setMinimumSize(TwipsToPixels(4635), TwipsToPixels(2880));
+    resize(minimumSize());
 
     // Labels first: the formula box overlaps the bottom of Label2 and is drawn over it.
     QFont Bold = WindowFont();
@@ -89,6 +94,8 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
     LstElements = Place<QListWidget>(this, "LstElements", {30, 270, 1905, 690}, FixedFont());
     CmdCalculate = Place<QPushButton>(this, "CmdCalculate", {3750, 240, 885, 315}, font());
     TxtFormula = Place<FormulaBox>(this, "TxtFormula", {2010, 240, 1695, 285}, font());
+    // Below the report, at the right: the way to the analysis view.
+    CmdAnalysis = Place<QPushButton>(this, "CmdAnalysis", {3480, 2655, 1125, 225}, font());
 
     for (QLabel* Label : {Label1, Label2, Label3, static_cast<QLabel*>(Label4)})
         Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -131,7 +138,8 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
     LstElements->setUniformItemSizes(true);
     const int Inside = LstElements->height() - 2 * LstElements->frameWidth();
     const int Rows = std::max(1, Inside / QFontMetrics(LstElements->font()).height());
-    LstElements->setItemDelegate(new RowDelegate(Inside / Rows, LstElements));
+    ListRowHeight = Inside / Rows;
+    LstElements->setItemDelegate(new RowDelegate(ListRowHeight, LstElements));
     connect(LstElements, &QListWidget::itemDoubleClicked, this, [this] { LstElementsDblClick(); });
 
     CmdCalculate->setText(QStringLiteral("&Calculate"));
@@ -139,6 +147,14 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
     connect(CmdCalculate, &QPushButton::clicked, this, [this] { CmdCalculateClick(); });
 
     TxtFormula->setMaxLength(FormulaLimit);
+
+    CmdAnalysis->setText(QStringLiteral("&Analysis..."));
+    CmdAnalysis->setToolTip(
+        QStringLiteral("Hill formula, exact masses and isotope pattern of the formula (Alt+A)"));
+    // Reached by its access key and the mouse; the Tab order stays that of the design.
+    CmdAnalysis->setFocusPolicy(Qt::NoFocus);
+    CmdAnalysis->setAutoDefault(false);
+    connect(CmdAnalysis, &QPushButton::clicked, this, [this] { CmdAnalysisClick(); });
 
     // What a screen reader announces for each control.
     const std::pair<QWidget*, const char*> Names[] = {
@@ -151,6 +167,7 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
         {LstElements, "Elements"},
         {CmdCalculate, "Calculate"},
         {TxtFormula, "Enter Formula"},
+        {CmdAnalysis, "Analysis"},
     };
     for (const auto& [Control, Name] : Names)
         Control->setAccessibleName(QString::fromLatin1(Name));
@@ -206,6 +223,39 @@ void FrmVarnock::paintEvent(QPaintEvent* Event) {
     EndLines();
 }
 
+void FrmVarnock::resizeEvent(QResizeEvent* Event) {
+    QWidget::resizeEvent(Event);
+    Arrange();
+}
+
+void FrmVarnock::closeEvent(QCloseEvent* Event) {
+    if (View)
+        View->close();
+    QWidget::closeEvent(Event);
+}
+
+void FrmVarnock::Arrange() {
+    // What the window has grown by since the design size: the formula box takes the width, and
+    // the element list and the report share the height, the list in whole rows. The controls
+    // right of the formula box and below the report move with the window's edges.
+    const int Wider = std::max(0, width() - minimumWidth());
+    const int Taller = std::max(0, height() - minimumHeight());
+    const int ListTaller = Taller / 2 / ListRowHeight * ListRowHeight;
+    const auto Set = [](QWidget* Control, QRect Twips, int X, int Y, int Width, int Height) {
+        const QRect Design = TwipsRect(Twips.x(), Twips.y(), Twips.width(), Twips.height());
+        Control->setGeometry(Design.x() + X, Design.y() + Y, Design.width() + Width,
+                             Design.height() + Height);
+    };
+    Set(TxtFormula, {2010, 240, 1695, 285}, 0, 0, Wider, 0);
+    Set(CmdCalculate, {3750, 240, 885, 315}, Wider, 0, 0, 0);
+    Set(TxtFormulaMass, {3330, 660, 1245, 225}, 0, 0, Wider, 0);
+    Set(LstElements, {30, 270, 1905, 690}, 0, 0, 0, ListTaller);
+    Set(TxtTitle, {60, 990, 4545, 210}, 0, ListTaller, Wider, 0);
+    Set(TxtAnswer, {30, 1200, 4575, 1425}, 0, ListTaller, Wider, Taller - ListTaller);
+    Set(Label4, {1440, 2670, 1665, 255}, Wider / 2, Taller, 0, 0);
+    Set(CmdAnalysis, {3480, 2655, 1125, 225}, Wider, Taller, 0, 0);
+}
+
 bool FrmVarnock::eventFilter(QObject* Watched, QEvent* Event) {
     // Qt keeps the default button for dialogs; this window wants Enter to click it too.
     if (Event->type() == QEvent::KeyPress) {
@@ -224,10 +274,60 @@ void FrmVarnock::CmdCalculateClick() {
     try {
         Calculate(ProgramEntryTable(), ReadTyped(TxtFormula->text().toStdString()), ElementTable(),
                   *this, SystemServices::DecimalSeparator());
+        // An open analysis view follows each calculation.
+        if (View && View->isVisible())
+            ShowAnalysis();
     } catch (const RunTimeError& Failure) {
         // A failure escaping an event handler would end the program.
         ShowMessage(this, ToQt(ErrorNumberText(Failure.Number())));
     }
+}
+
+void FrmVarnock::CmdAnalysisClick() {
+    if (!View) {
+        View = new AnalysisView(this);
+        // Beside the window where the screen has room, else as far right as fits.
+        QRect Place(frameGeometry().topRight() + QPoint(8, 0), View->size());
+        if (const QScreen* Screen = screen()) {
+            const QRect Room = Screen->availableGeometry();
+            Place.setSize(Place.size().boundedTo(Room.size()));
+            View->resize(Place.size());
+            Place.moveRight(std::min(Place.right(), Room.right()));
+            Place.moveBottom(std::min(Place.bottom(), Room.bottom()));
+            Place.moveTopLeft(
+                QPoint(std::max(Place.left(), Room.left()), std::max(Place.top(), Room.top())));
+        }
+        View->move(Place.topLeft());
+    }
+    ShowAnalysis();
+    View->show();
+    View->raise();
+    View->activateWindow();
+}
+
+void FrmVarnock::ShowAnalysis() {
+    const std::string Formula = TxtFormula->text().toStdString();
+    FormulaAnalysis Result;
+    try {
+        if (!IsotopesTried) {
+            IsotopesTried = true;
+            try {
+                Isotopes = std::make_unique<IsotopeTable>(
+                    IsotopeTableBeside(std::string(ElementTableName)));
+            } catch (const RunTimeError&) { // told with each analysis below
+            }
+        }
+        if (Formula.find_first_not_of(" \t") == std::string::npos)
+            Result.Notices.push_back("Formula: empty");
+        else
+            Result = Analyse(ReadTyped(Formula), ElementTable(), Isotopes.get(), AnalysisOptions());
+    } catch (const RunTimeError& Failure) {
+        Result.Notices.push_back(ErrorNumberText(Failure.Number()));
+    }
+    if (!Isotopes)
+        Result.Notices.push_back("No isotope table (" + std::string(IsotopeTableName) +
+                                 "): no exact masses, m/z or isotope pattern");
+    View->Show(Result, SystemServices::DecimalSeparator());
 }
 
 void FrmVarnock::LstElementsDblClick() {

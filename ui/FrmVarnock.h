@@ -6,11 +6,13 @@
 // the element table file is read afresh by each handler. A calculation hands the report box
 // one line at a time, so a notice shown halfway has the lines so far above it.
 
+#include <memory>
 #include <string>
 
 #include <QWidget>
 
 #include "core/Calculation.h"
+#include "core/IsotopeTable.h"
 #include "core/Value.h"
 #include "ui/FormRuntime.h"
 
@@ -22,6 +24,7 @@ class QPushButton;
 
 namespace Varnock {
 
+class AnalysisView;
 class ClickLabel;
 class FormulaBox;
 
@@ -41,14 +44,24 @@ public:
     // The address the label shows.
     static QString HomePageAddress();
 
+    // The analysis view, built on first use; null until then.
+    AnalysisView* Analysis() const { return View; }
+
 protected:
     void paintEvent(QPaintEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+    // Closing the window ends the program, so the analysis view goes with it.
+    void closeEvent(QCloseEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     void CmdCalculateClick();
     void LstElementsDblClick();
     void Label4Click();
+    void CmdAnalysisClick();
+    void ShowAnalysis();
+    // Places the controls for the window's size: at the design size, as designed.
+    void Arrange();
 
     void ClearReport() override;
     void AppendReport(const std::string& Line) override;
@@ -66,6 +79,13 @@ private:
     QLabel* Label3;
     QLabel* Label2;
     QLabel* Label1;
+    QPushButton* CmdAnalysis;
+    int ListRowHeight;
+
+    AnalysisView* View = nullptr;
+    // Read the first time an analysis is shown; null when it can't be read.
+    std::unique_ptr<IsotopeTable> Isotopes;
+    bool IsotopesTried = false;
 };
 
 } // namespace Varnock

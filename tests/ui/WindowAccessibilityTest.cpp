@@ -59,6 +59,7 @@ TEST_F(WindowAccessibility, EveryControlHasANameAndRole) {
         {"TxtFormulaMass", QAccessible::EditableText, "Formula Mass"},
         {"TxtTitle", QAccessible::EditableText, "Report Heading"},
         {"CmdCalculate", QAccessible::Button, "Calculate"},
+        {"CmdAnalysis", QAccessible::Button, "Analysis"},
         {"Label1", QAccessible::StaticText, "Elements:"},
         {"Label2", QAccessible::StaticText, "Enter Formula"},
         {"Label3", QAccessible::StaticText, "Formula Mass:"},
@@ -92,6 +93,14 @@ TEST_F(WindowAccessibility, AccessKeysAreExposed) {
     const QStringList Keys =
         Button->actionInterface()->keyBindingsForAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(Keys.join(' ').toStdString(), AltC.toStdString());
+    QAccessibleInterface* Analysis = Interface("CmdAnalysis");
+    ASSERT_NE(Analysis, nullptr);
+    ASSERT_NE(Analysis->actionInterface(), nullptr);
+    EXPECT_EQ(Analysis->actionInterface()
+                  ->keyBindingsForAction(QAccessibleActionInterface::pressAction())
+                  .join(' ')
+                  .toStdString(),
+              QKeySequence(Qt::ALT | Qt::Key_A).toString(QKeySequence::NativeText).toStdString());
 
     // A box carries the key of the label that names it; the label points back at the box.
     struct Keyed {

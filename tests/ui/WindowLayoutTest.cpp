@@ -1,5 +1,7 @@
 // The window as it opens: geometry, kinds, texts, fonts, settings, focus and keys.
 
+#include <array>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFontInfo>
@@ -60,8 +62,7 @@ TEST_F(WindowLayout, EveryControlHasItsKindPlaceAndSize) {
         {"Label1", "QLabel", {4, 2, 95, 13}},
     };
     EXPECT_EQ(Window->size(), QSize(309, 192));
-    EXPECT_EQ(Window->minimumSize(), Window->maximumSize()) << "the frame must not resize";
-    EXPECT_FALSE(Window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(Window->minimumSize(), QSize(309, 192)) << "the design size is the smallest";
     EXPECT_TRUE(Window->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_TRUE(Window->windowFlags() & Qt::WindowCloseButtonHint);
     int Controls = 0;
@@ -77,6 +78,79 @@ TEST_F(WindowLayout, EveryControlHasItsKindPlaceAndSize) {
     // The formula box lies over the bottom of the label above it.
     EXPECT_TRUE(Get("Label2")->geometry().intersects(Get("TxtFormula")->geometry()));
     EXPECT_EQ(Window->childAt(140, 16), Get("TxtFormula"));
+}
+
+struct Grown {
+    QSize Asked;
+    QSize Got;
+    // TxtFormula, CmdCalculate, TxtFormulaMass, LstElements, TxtTitle, TxtAnswer, Label4,
+    // CmdAnalysis; the labels above stay where they are.
+    std::array<QRect, 8> Places;
+};
+
+TEST_F(WindowLayout, EnlargedTheBoxesGrowAndTheOthersFollowTheEdges) {
+    // Worked by hand from the design places: the formula box takes the extra width; the list
+    // takes half the extra height in whole rows of 14 pixels, the report the rest; the button
+    // and the mass box's right edge follow the right edge, the address (centred) and the
+    // analysis button the bottom.
+    const std::array<QRect, 8> Design = {{{134, 16, 113, 19},
+                                          {250, 16, 59, 21},
+                                          {222, 44, 83, 15},
+                                          {2, 18, 127, 46},
+                                          {4, 66, 303, 14},
+                                          {2, 80, 305, 95},
+                                          {96, 178, 111, 17},
+                                          {232, 177, 75, 15}}};
+    const Grown Table[] = {
+        {{309, 192}, {309, 192}, Design},
+        {{409, 292},
+         {409, 292},
+         {{{134, 16, 213, 19},
+           {350, 16, 59, 21},
+           {222, 44, 183, 15},
+           {2, 18, 127, 88},
+           {4, 108, 403, 14},
+           {2, 122, 405, 153},
+           {146, 278, 111, 17},
+           {332, 277, 75, 15}}}},
+        // 28 pixels taller: one whole row for the list.
+        {{310, 220},
+         {310, 220},
+         {{{134, 16, 114, 19},
+           {251, 16, 59, 21},
+           {222, 44, 84, 15},
+           {2, 18, 127, 60},
+           {4, 80, 304, 14},
+           {2, 94, 306, 109},
+           {96, 206, 111, 17},
+           {233, 205, 75, 15}}}},
+        // 27 pixels taller: not yet a whole row, so all of it goes to the report.
+        {{309, 219},
+         {309, 219},
+         {{Design[0],
+           Design[1],
+           Design[2],
+           Design[3],
+           Design[4],
+           {2, 80, 305, 122},
+           {96, 205, 111, 17},
+           {232, 204, 75, 15}}}},
+        // Smaller than the design: held at the design size.
+        {{200, 100}, {309, 192}, Design},
+    };
+    const char* Names[] = {"TxtFormula", "CmdCalculate", "TxtFormulaMass", "LstElements",
+                           "TxtTitle",   "TxtAnswer",    "Label4",         "CmdAnalysis"};
+    for (const auto& Row : Table) {
+        Window->resize(Row.Asked);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Window->size() == Row.Got; }, 2000))
+            << Row.Asked.width() << "x" << Row.Asked.height();
+        for (int Index = 0; Index < 8; ++Index)
+            EXPECT_EQ(Get(Names[Index])->geometry(), Row.Places[Index])
+                << Names[Index] << " at " << Row.Asked.width() << "x" << Row.Asked.height();
+        EXPECT_EQ(Get("Label1")->geometry(), QRect(4, 2, 95, 13));
+        EXPECT_EQ(Get("Label2")->geometry(), QRect(134, 2, 83, 15));
+        EXPECT_EQ(Get("Label3")->geometry(), QRect(134, 44, 83, 15));
+    }
 }
 
 TEST_F(WindowLayout, WindowOpensCentredWithItsCaptionAndIcon) {

@@ -17,6 +17,7 @@
 
 #include "tests/support/ScaledWindow.h"
 #include "tests/support/WindowTestSupport.h"
+#include "ui/PatternPlot.h"
 
 namespace Varnock {
 namespace {
@@ -154,29 +155,91 @@ TEST_F(WindowScaling, ClientAreaAndEveryControlCoverTheirDeviceRectangles) {
     }
 }
 
-TEST_F(WindowScaling, InsetFrameIsOneDevicePixelWideJustOutsideTheMassBox) {
+TEST_F(WindowScaling, InsetFrameIsOneDevicePixelWideJustOutsideTheMassBoxAtEverySize) {
     FlatColours Paint;
     const QRgb BoxColour = qRgb(255, 0, 0);
     Paint.Watch(Find(Window, "TxtFormulaMass"), BoxColour);
-    const QImage Image = Shot();
-    // The box as drawn is where Qt places it; the frame is measured against that.
-    QRect Drawn;
-    for (int Y = 0; Y < Image.height(); ++Y)
-        for (int X = 0; X < Image.width(); ++X)
-            if (Image.pixel(X, Y) == BoxColour)
-                Drawn |= QRect(X, Y, 1, 1);
-    ASSERT_EQ(Drawn, DeviceRect({222, 44, 83, 15}, Factor));
-    const QRgb Face = Window.palette().color(QPalette::Button).rgb() | 0xFF000000;
-    for (const auto& Row : InsetFrameLines(Drawn, Factor)) {
-        int Off = 0;
-        for (int Y = Row.From.y(); Y <= Row.To.y(); ++Y)
-            for (int X = Row.From.x(); X <= Row.To.x(); ++X)
-                Off += Image.pixel(X, Y) != (Row.Colour ? (0xFF000000 | Row.Colour) : Face);
-        EXPECT_EQ(Off, 0) << Row.Edge << " from " << Row.From.x() << "," << Row.From.y() << " to "
-                          << Row.To.x() << "," << Row.To.y();
+    // Enlarged, the mass box grows with the window's width (by hand: 83 pixels and the extra).
+    for (const int Extra : {0, 1, 100}) {
+        Window.resize(309 + Extra, 192 + Extra);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return Window.size() == QSize(309 + Extra, 192 + Extra); }, 2000));
+        const QImage Image = Shot();
+        // The box as drawn is where Qt places it; the frame is measured against that.
+        QRect Drawn;
+        for (int Y = 0; Y < Image.height(); ++Y)
+            for (int X = 0; X < Image.width(); ++X)
+                if (Image.pixel(X, Y) == BoxColour)
+                    Drawn |= QRect(X, Y, 1, 1);
+        ASSERT_EQ(Drawn, DeviceRect({222, 44, 83 + Extra, 15}, Factor)) << "extra " << Extra;
+        const QRgb Face = Window.palette().color(QPalette::Button).rgb() | 0xFF000000;
+        for (const auto& Row : InsetFrameLines(Drawn, Factor)) {
+            int Off = 0;
+            for (int Y = Row.From.y(); Y <= Row.To.y(); ++Y)
+                for (int X = Row.From.x(); X <= Row.To.x(); ++X)
+                    Off += Image.pixel(X, Y) != (Row.Colour ? (0xFF000000 | Row.Colour) : Face);
+            EXPECT_EQ(Off, 0) << Row.Edge << " from " << Row.From.x() << "," << Row.From.y()
+                              << " to " << Row.To.x() << "," << Row.To.y() << " extra " << Extra;
+        }
+        // The line running leftwards from the top right stops 2 pixels short of the box's left.
+        EXPECT_EQ(Drawn.left() - Device(220, Factor), Device(2, Factor));
     }
-    // The line running leftwards from the top right stops 2 pixels short of the box's left.
-    EXPECT_EQ(Drawn.left() - Device(220, Factor), Device(2, Factor));
+}
+
+// The isotope pattern's plot on the screen's device pixels: sticks and axes are whole device
+// pixels, never smoothed across two, and the sticks' heights follow the intensities.
+TEST_F(WindowScaling, PlotSticksAndAxesLieOnWholeDevicePixels) {
+    PatternPlot Plot;
+    Plot.resize(300, 200);
+    Plot.SetPattern({{100, 100}, {101, 50}, {102, 25}}, false, '.');
+    Plot.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Plot));
+    const QImage Image = Plot.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb Stick = qRgb(0, 60, 170);
+    const QRgb Ink = Plot.palette().color(QPalette::Text).rgb() | 0xFF000000;
+    const QRgb Paper = Plot.palette().color(QPalette::Base).rgb() | 0xFF000000;
+    const int Thick = Factor < 2 ? 1 : 2; // 1 device pixel up to 1.5, 2 at 2
+    // Runs of columns that hold the stick colour, with each column's count of it.
+    struct Run {
+        int Left = 0, Width = 0, Height = 0, Bottom = 0;
+    };
+    std::vector<Run> Sticks;
+    for (int X = 0; X < Image.width(); ++X) {
+        int Height = 0, Bottom = 0;
+        for (int Y = 0; Y < Image.height(); ++Y)
+            if (Image.pixel(X, Y) == Stick) {
+                ++Height;
+                Bottom = Y;
+            }
+        if (!Height)
+            continue;
+        if (!Sticks.empty() && Sticks.back().Left + Sticks.back().Width == X) {
+            ++Sticks.back().Width;
+            EXPECT_EQ(Height, Sticks.back().Height) << "a stick's columns differ at " << X;
+        } else {
+            Sticks.push_back({X, 1, Height, Bottom});
+        }
+    }
+    ASSERT_EQ(Sticks.size(), 3u) << "at factor " << Factor;
+    for (const Run& Each : Sticks) {
+        EXPECT_EQ(Each.Width, Thick) << "at " << Each.Left;
+        EXPECT_EQ(Each.Bottom, Sticks[0].Bottom) << "one baseline";
+    }
+    // Heights above the axis in proportion 100 : 50 : 25, each end rounded to a device pixel.
+    EXPECT_NEAR(Sticks[0].Height - Thick, 2 * (Sticks[1].Height - Thick), 2);
+    EXPECT_NEAR(Sticks[1].Height - Thick, 2 * (Sticks[2].Height - Thick), 2);
+    // Halfway up the lowest stick the row holds only paper, the axis and the sticks.
+    const int Row = Sticks[2].Bottom - Sticks[2].Height / 2;
+    for (int X = 0; X < Image.width(); ++X) {
+        const QRgb Seen = Image.pixel(X, Row);
+        EXPECT_TRUE(Seen == Paper || Seen == Ink || Seen == Stick) << "blended pixel at " << X;
+    }
+    // Between the first two sticks the axis is the only ink near the baseline.
+    const int Between = (Sticks[0].Left + Sticks[1].Left) / 2;
+    int Axis = 0;
+    for (int Y = Sticks[0].Bottom - Device(10, Factor); Y <= Sticks[0].Bottom + 1; ++Y)
+        Axis += Image.pixel(Between, Y) == Ink;
+    EXPECT_EQ(Axis, Thick);
 }
 
 // Dense screens get the smooth 48 and 64 pixel icons too; others only the two small ones.

@@ -1,6 +1,7 @@
 // The real program in a real X server: started from another folder through a symbolic link,
 // its window comes up with the table read, and a screenshot of it is saved and looked at.
 
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
@@ -48,6 +49,42 @@ TEST(XvfbWindow, ProgramOpensItsWindowAndTheScreenshotShowsIt) {
     EXPECT_EQ(Shot.pixel(250, 43), qRgb(127, 127, 127)) << "no inset frame";
     EXPECT_EQ(Shot.pixel(305, 50), qRgb(255, 255, 255)) << "no inset frame";
 }
+
+#ifdef VARNOCK_SCENESHOT
+// The analysis view on a real X server at scale factors 1 and 2, read back from the server:
+// the plot's sticks are there, one and two device pixels wide, and the view doubles in size.
+TEST(XvfbWindow, AnalysisViewShowsThePlotAtFactorsOneAndTwo) {
+    // Room for the view at twice its size.
+    XProbe::VirtualServer Server(2400, 1800);
+    ASSERT_TRUE(Server.Running()) << "Xvfb did not start";
+    QImage Shots[2];
+    const char* Factors[] = {"1", "2"};
+    for (int Index = 0; Index < 2; ++Index) {
+        const std::string Out =
+            std::string(VARNOCK_BINARY_DIR "/XvfbAnalysis@") + Factors[Index] + ".png";
+        const std::string Command =
+            "DISPLAY=" + Server.DisplayName() + " QT_SCALE_FACTOR=" + Factors[Index] +
+            " '" VARNOCK_SCENESHOT "' --data '" +
+            VARNOCK_DATA_DIR "' --formula C8H10N4O2 --view --out '" + Out + "' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(Command.c_str()), 0) << Command;
+        Shots[Index] = QImage(QString::fromStdString(Out));
+        ASSERT_FALSE(Shots[Index].isNull()) << Out;
+        // Caffeine has four peaks: four runs of stick-coloured columns, each 1 or 2 wide.
+        int Runs = 0, Widest = 0, Width = 0;
+        for (int X = 0; X < Shots[Index].width(); ++X) {
+            bool Stick = false;
+            for (int Y = 0; Y < Shots[Index].height() && !Stick; ++Y)
+                Stick = Shots[Index].pixel(X, Y) == qRgb(0, 60, 170);
+            Width = Stick ? Width + 1 : 0;
+            Runs += Width == 1;
+            Widest = std::max(Widest, Width);
+        }
+        EXPECT_EQ(Runs, 4) << "at factor " << Factors[Index];
+        EXPECT_EQ(Widest, Index + 1) << "at factor " << Factors[Index];
+    }
+    EXPECT_EQ(Shots[1].size(), Shots[0].size() * 2);
+}
+#endif
 
 } // namespace
 } // namespace Varnock

@@ -1,0 +1,37 @@
+#pragma once
+
+// The analysis of a formula as text for people: the block the command line prints and the
+// window's analysis view copies, and the cells of its tables, so that both show the same.
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Analysis.h"
+
+namespace Varnock {
+
+// Exact masses to the micro-u; shares and intensities to the hundredth.
+inline constexpr int MassPlaces = 6;
+inline constexpr int SharePlaces = 2;
+
+// Fixed decimals with the given separator: 194.080376.
+std::string FixedText(double Number, int Places, char DecimalSeparator);
+
+// The lines of the masses: molar, monoisotopic, nominal and m/z, each when the analysis has it.
+std::vector<std::string> MassLines(const FormulaAnalysis& Analysis, char DecimalSeparator);
+
+// One composition row: label, count, mass, percent (mass and percent empty without a molar mass).
+std::array<std::string, 4> CompositionCells(const FormulaAnalysis& Analysis,
+                                            const CompositionRow& Row, char DecimalSeparator);
+// One peak: mass (or m/z), intensity in percent of the highest.
+std::array<std::string, 2> PeakCells(const PatternPeak& Peak, char DecimalSeparator);
+// The heading of the peaks' mass column: "m/z" for a charged formula, else "Mass".
+std::string PeakMassHeading(const FormulaAnalysis& Analysis);
+
+// The whole block, lines ended with LineEnd.
+std::string AnalysisText(const FormulaAnalysis& Analysis, char DecimalSeparator,
+                         std::string_view LineEnd);
+
+} // namespace Varnock

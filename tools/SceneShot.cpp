@@ -1,0 +1,102 @@
+// Screenshots of the window at work, for the README and for looking at: the window with a
+// formula calculated, or its analysis view. It runs the window in this process on an X display
+// (its own Xvfb unless DISPLAY is set) and reads the pixels back from the X server.
+//
+//   varnock-sceneshot --data DIR --formula F --out FILE.png [--view] [--size WxH]
+//
+// DIR holds elements.dat and isotopes.dat (the build's top folder does). --view shoots the
+// analysis view, else the window; --size enlarges the window first. QT_SCALE_FACTOR applies.
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "tools/XProbe.h"
+#include "ui/AnalysisView.h"
+#include "ui/FrmVarnock.h"
+
+using namespace Varnock;
+
+int main(int Argc, char** Argv) {
+    std::string Data, Formula, Out;
+    bool ShootView = false;
+    int Width = 0, Height = 0;
+    for (int Index = 1; Index < Argc; ++Index) {
+        const std::string Word = Argv[Index];
+        if (Word == "--view") {
+            ShootView = true;
+            continue;
+        }
+        if (Index + 1 >= Argc) {
+            std::fprintf(stderr, "varnock-sceneshot: %s needs a value\n", Word.c_str());
+            return 2;
+        }
+        const std::string Next = Argv[++Index];
+        if (Word == "--data")
+            Data = Next;
+        else if (Word == "--formula")
+            Formula = Next;
+        else if (Word == "--out")
+            Out = Next;
+        else if (Word == "--size" && std::sscanf(Next.c_str(), "%dx%d", &Width, &Height) == 2)
+            continue;
+        else {
+            std::fprintf(stderr, "varnock-sceneshot: unknown option %s\n", Word.c_str());
+            return 2;
+        }
+    }
+    if (Data.empty() || Out.empty()) {
+        std::fprintf(stderr, "usage: varnock-sceneshot --data DIR --formula F --out FILE.png "
+                             "[--view] [--size WxH]\n");
+        return 2;
+    }
+    std::unique_ptr<XProbe::VirtualServer> Server;
+    if (!std::getenv("DISPLAY")) {
+        // Room for the window and the view at twice their size.
+        Server = std::make_unique<XProbe::VirtualServer>(2400, 1800);
+        if (!Server->Running()) {
+            std::fprintf(stderr, "varnock-sceneshot: could not start Xvfb\n");
+            return 1;
+        }
+        setenv("DISPLAY", Server->DisplayName().c_str(), 1);
+    }
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    const std::string Display = std::getenv("DISPLAY");
+    QApplication App(Argc, Argv);
+    FrmVarnock Window;
+    Window.Load(QString::fromStdString(Data));
+    Window.show();
+    if (Width > 0)
+        Window.resize(Width, Height);
+    if (!QTest::qWaitForWindowExposed(&Window)) {
+        std::fprintf(stderr, "varnock-sceneshot: the window was not shown\n");
+        return 1;
+    }
+    Window.findChild<QLineEdit*>(QStringLiteral("TxtFormula"))
+        ->setText(QString::fromStdString(Formula));
+    Window.findChild<QPushButton*>(QStringLiteral("CmdCalculate"))->click();
+    QWidget* Shot = &Window;
+    if (ShootView) {
+        Window.findChild<QPushButton*>(QStringLiteral("CmdAnalysis"))->click();
+        Shot = Window.Analysis();
+        if (!Shot || !QTest::qWaitForWindowExposed(Shot)) {
+            std::fprintf(stderr, "varnock-sceneshot: the analysis view was not shown\n");
+            return 1;
+        }
+    }
+    // Let both paint, and the X server catch up.
+    QTest::qWait(600);
+    const QImage Image = XProbe::Grab(Display, Shot->winId());
+    if (Image.isNull() || !Image.save(QString::fromStdString(Out), "PNG")) {
+        std::fprintf(stderr, "varnock-sceneshot: could not save %s\n", Out.c_str());
+        return 1;
+    }
+    std::printf("screenshot=%s\n", Out.c_str());
+    return 0;
+}

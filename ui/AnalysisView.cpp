@@ -1,0 +1,180 @@
+#include "ui/AnalysisView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "core/AnalysisText.h"
+#include "ui/FormRuntime.h"
+#include "ui/PatternPlot.h"
+
+namespace Varnock {
+
+using namespace FormRuntime;
+
+namespace {
+
+QTableWidget* Table(QWidget* Parent, const char* Name, const QStringList& Headings) {
+    auto* Made = new QTableWidget(0, static_cast<int>(Headings.size()), Parent);
+    Made->setObjectName(QString::fromLatin1(Name));
+    Made->setHorizontalHeaderLabels(Headings);
+    Made->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Made->verticalHeader()->hide();
+    Made->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    Made->horizontalHeader()->setStretchLastSection(true);
+    Made->setFont(FixedFont());
+    Made->verticalHeader()->setDefaultSectionSize(QFontMetrics(Made->font()).height() + 6);
+    return Made;
+}
+
+template <std::size_t Count>
+void AddRow(QTableWidget* Table, const std::array<std::string, Count>& Cells) {
+    const int Row = Table->rowCount();
+    Table->insertRow(Row);
+    for (std::size_t Column = 0; Column < Count; ++Column) {
+        auto* Item = new QTableWidgetItem(ToQt(Cells[Column]));
+        // Numbers line up on the right, the element on the left.
+        Item->setTextAlignment(Column == 0 && Count == 4 ? Qt::AlignLeft | Qt::AlignVCenter
+                                                         : Qt::AlignRight | Qt::AlignVCenter);
+        Table->setItem(Row, static_cast<int>(Column), Item);
+    }
+}
+
+QPushButton* Button(QWidget* Parent, const char* Name, const QString& Text, const char* Spoken) {
+    auto* Made = new QPushButton(Text, Parent);
+    Made->setObjectName(QString::fromLatin1(Name));
+    Made->setAutoDefault(false);
+    Made->setAccessibleName(QString::fromLatin1(Spoken));
+    return Made;
+}
+
+} // namespace
+
+AnalysisView::AnalysisView(QWidget* Parent) : QDialog(Parent) {
+    setObjectName(QStringLiteral("AnalysisView"));
+    setWindowTitle(QStringLiteral("Analysis"));
+    setSizeGripEnabled(true);
+    Hill = new QLabel(this);
+    Hill->setObjectName(QStringLiteral("Hill"));
+    QFont Large = Hill->font();
+    Large.setPointSizeF(Large.pointSizeF() * 1.4);
+    Large.setBold(true);
+    Hill->setFont(Large);
+    Masses = new QLabel(this);
+    Masses->setObjectName(QStringLiteral("Masses"));
+    Notices = new QLabel(this);
+    Notices->setObjectName(QStringLiteral("Notices"));
+    Notices->setWordWrap(true);
+    for (QLabel* Label : {Hill, Masses, Notices})
+        Label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Plot = new PatternPlot(this);
+    Plot->setObjectName(QStringLiteral("Plot"));
+    Composition = Table(this, "Composition", {"Element", "Count", "Mass", "%"});
+    Peaks = Table(this, "Peaks", {"Mass", "Intensity %"});
+    CmdCopy = Button(this, "CmdCopy", QStringLiteral("&Copy all"), "Copy all as text");
+    CmdSave = Button(this, "CmdSave", QStringLiteral("&Save plot..."), "Save plot");
+    CmdClose = Button(this, "CmdClose", QStringLiteral("Close"), "Close");
+    connect(CmdCopy, &QPushButton::clicked, this, [this] { CopyAll(); });
+    connect(CmdSave, &QPushButton::clicked, this, [this] { AskSavePlot(); });
+    connect(CmdClose, &QPushButton::clicked, this, &QDialog::close);
+
+    const std::pair<QWidget*, const char*> Names[] = {
+        {Hill, "Hill formula"},       {Masses, "Masses"},
+        {Notices, "Notices"},         {Plot, "Isotope pattern plot"},
+        {Composition, "Composition"}, {Peaks, "Isotope pattern peaks"},
+    };
+    for (const auto& [Control, Name] : Names)
+        Control->setAccessibleName(QString::fromLatin1(Name));
+    Plot->setFocusPolicy(Qt::StrongFocus); // so that a screen reader can reach its description
+
+    auto* Tables = new QHBoxLayout;
+    Tables->addWidget(Composition, 3);
+    Tables->addWidget(Peaks, 2);
+    auto* Buttons = new QHBoxLayout;
+    Buttons->addWidget(CmdCopy);
+    Buttons->addWidget(CmdSave);
+    Buttons->addStretch();
+    Buttons->addWidget(CmdClose);
+    auto* All = new QVBoxLayout(this);
+    All->addWidget(Hill);
+    All->addWidget(Masses);
+    All->addWidget(Notices);
+    All->addWidget(Plot, 3);
+    All->addLayout(Tables, 2);
+    All->addLayout(Buttons);
+    resize(560, 560);
+}
+
+void AnalysisView::Show(const FormulaAnalysis& Analysis, char DecimalSeparator) {
+    Shown = Analysis;
+    Separator = DecimalSeparator;
+    Hill->setText(ToQt(Analysis.Hill));
+    QStringList Lines;
+    for (const std::string& Line : MassLines(Analysis, Separator))
+        Lines << ToQt(Line);
+    Masses->setText(Lines.join(QLatin1Char('\n')));
+    QStringList Told;
+    for (const std::string& Notice : Analysis.Notices)
+        Told << ToQt(Notice);
+    Notices->setText(Told.join(QLatin1Char('\n')));
+    Notices->setVisible(!Told.isEmpty());
+
+    Composition->setRowCount(0);
+    for (const CompositionRow& Row : Analysis.Composition)
+        AddRow(Composition, CompositionCells(Analysis, Row, Separator));
+    Peaks->setRowCount(0);
+    Peaks->setHorizontalHeaderLabels(
+        {ToQt(PeakMassHeading(Analysis)), QStringLiteral("Intensity %")});
+    for (const PatternPeak& Peak : Analysis.Pattern)
+        AddRow(Peaks, PeakCells(Peak, Separator));
+
+    Plot->SetPattern(Analysis.Pattern, Analysis.Charge != 0, Separator);
+    const auto Highest =
+        std::find_if(Analysis.Pattern.begin(), Analysis.Pattern.end(),
+                     [](const PatternPeak& Peak) { return Peak.Intensity >= 100; });
+    Plot->setAccessibleDescription(
+        Analysis.Pattern.empty()
+            ? QStringLiteral("No isotope pattern")
+            : QStringLiteral("%1 peaks from %2 to %3, the highest at %4")
+                  .arg(Analysis.Pattern.size())
+                  .arg(ToQt(PeakCells(Analysis.Pattern.front(), Separator)[0]),
+                       ToQt(PeakCells(Analysis.Pattern.back(), Separator)[0]),
+                       ToQt(PeakCells(Highest != Analysis.Pattern.end() ? *Highest
+                                                                        : Analysis.Pattern.front(),
+                                      Separator)[0])));
+    setWindowTitle(QStringLiteral("Analysis of ") + ToQt(Analysis.Hill));
+    CmdSave->setEnabled(!Analysis.Pattern.empty());
+}
+
+QString AnalysisView::Text() const {
+    std::string All = AnalysisText(Shown, Separator, "\n");
+    for (const std::string& Notice : Shown.Notices)
+        All += Notice + "\n";
+    return ToQt(All);
+}
+
+void AnalysisView::CopyAll() const {
+    QApplication::clipboard()->setText(Text());
+}
+
+bool AnalysisView::SavePlot(const QString& Path) const {
+    return Plot->Save(Path);
+}
+
+void AnalysisView::AskSavePlot() {
+    QString Filters = QStringLiteral("PNG image (*.png)");
+    if (PatternPlot::SavesSvg())
+        Filters += QStringLiteral(";;SVG image (*.svg)");
+    const QString Path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save plot"), ToQt(Shown.Hill) + QStringLiteral(".png"), Filters);
+    if (!Path.isEmpty() && !SavePlot(Path))
+        ShowMessage(this, QStringLiteral("The plot could not be saved to ") + Path);
+}
+
+} // namespace Varnock
