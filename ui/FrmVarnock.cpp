@@ -33,6 +33,19 @@ using namespace FormRuntime;
 
 namespace {
 
+// The design's places, in twips.
+constexpr QRect Label1Place{60, 30, 1425, 195};
+constexpr QRect Label2Place{2010, 30, 1245, 225};
+constexpr QRect Label3Place{2010, 660, 1245, 225};
+constexpr QRect Label4Place{1440, 2670, 1665, 255};
+constexpr QRect TxtTitlePlace{60, 990, 4545, 210};
+constexpr QRect TxtFormulaMassPlace{3330, 660, 1245, 225};
+constexpr QRect TxtAnswerPlace{30, 1200, 4575, 1425};
+constexpr QRect LstElementsPlace{30, 270, 1905, 690};
+constexpr QRect CmdCalculatePlace{3750, 240, 885, 315};
+constexpr QRect TxtFormulaPlace{2010, 240, 1695, 285};
+constexpr QRect CmdAnalysisPlace{3480, 2655, 1125, 225};
+
 template <typename Control>
 Control* Place(QWidget* Window, const char* Name, QRect Twips, const QFont& Font) {
     auto* Made = new Control(Window);
@@ -84,18 +97,18 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
     Bold.setBold(true);
     QFont Underlined = WindowFont();
     Underlined.setUnderline(true);
-    Label1 = Place<QLabel>(this, "Label1", {60, 30, 1425, 195}, WindowFont());
-    Label2 = Place<QLabel>(this, "Label2", {2010, 30, 1245, 225}, WindowFont());
-    Label3 = Place<QLabel>(this, "Label3", {2010, 660, 1245, 225}, Bold);
-    Label4 = Place<ClickLabel>(this, "Label4", {1440, 2670, 1665, 255}, Underlined);
-    TxtTitle = Place<QPlainTextEdit>(this, "TxtTitle", {60, 990, 4545, 210}, FixedFont());
-    TxtFormulaMass = Place<QLineEdit>(this, "TxtFormulaMass", {3330, 660, 1245, 225}, font());
-    TxtAnswer = Place<QPlainTextEdit>(this, "TxtAnswer", {30, 1200, 4575, 1425}, FixedFont());
-    LstElements = Place<QListWidget>(this, "LstElements", {30, 270, 1905, 690}, FixedFont());
-    CmdCalculate = Place<QPushButton>(this, "CmdCalculate", {3750, 240, 885, 315}, font());
-    TxtFormula = Place<FormulaBox>(this, "TxtFormula", {2010, 240, 1695, 285}, font());
+    Label1 = Place<QLabel>(this, "Label1", Label1Place, WindowFont());
+    Label2 = Place<QLabel>(this, "Label2", Label2Place, WindowFont());
+    Label3 = Place<QLabel>(this, "Label3", Label3Place, Bold);
+    Label4 = Place<ClickLabel>(this, "Label4", Label4Place, Underlined);
+    TxtTitle = Place<QPlainTextEdit>(this, "TxtTitle", TxtTitlePlace, FixedFont());
+    TxtFormulaMass = Place<QLineEdit>(this, "TxtFormulaMass", TxtFormulaMassPlace, font());
+    TxtAnswer = Place<QPlainTextEdit>(this, "TxtAnswer", TxtAnswerPlace, FixedFont());
+    LstElements = Place<QListWidget>(this, "LstElements", LstElementsPlace, FixedFont());
+    CmdCalculate = Place<QPushButton>(this, "CmdCalculate", CmdCalculatePlace, font());
+    TxtFormula = Place<FormulaBox>(this, "TxtFormula", TxtFormulaPlace, font());
     // Below the report, at the right: the way to the analysis view.
-    CmdAnalysis = Place<QPushButton>(this, "CmdAnalysis", {3480, 2655, 1125, 225}, font());
+    CmdAnalysis = Place<QPushButton>(this, "CmdAnalysis", CmdAnalysisPlace, font());
 
     for (QLabel* Label : {Label1, Label2, Label3, static_cast<QLabel*>(Label4)})
         Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -246,14 +259,14 @@ void FrmVarnock::Arrange() {
         Control->setGeometry(Design.x() + X, Design.y() + Y, Design.width() + Width,
                              Design.height() + Height);
     };
-    Set(TxtFormula, {2010, 240, 1695, 285}, 0, 0, Wider, 0);
-    Set(CmdCalculate, {3750, 240, 885, 315}, Wider, 0, 0, 0);
-    Set(TxtFormulaMass, {3330, 660, 1245, 225}, 0, 0, Wider, 0);
-    Set(LstElements, {30, 270, 1905, 690}, 0, 0, 0, ListTaller);
-    Set(TxtTitle, {60, 990, 4545, 210}, 0, ListTaller, Wider, 0);
-    Set(TxtAnswer, {30, 1200, 4575, 1425}, 0, ListTaller, Wider, Taller - ListTaller);
-    Set(Label4, {1440, 2670, 1665, 255}, Wider / 2, Taller, 0, 0);
-    Set(CmdAnalysis, {3480, 2655, 1125, 225}, Wider, Taller, 0, 0);
+    Set(TxtFormula, TxtFormulaPlace, 0, 0, Wider, 0);
+    Set(CmdCalculate, CmdCalculatePlace, Wider, 0, 0, 0);
+    Set(TxtFormulaMass, TxtFormulaMassPlace, 0, 0, Wider, 0);
+    Set(LstElements, LstElementsPlace, 0, 0, 0, ListTaller);
+    Set(TxtTitle, TxtTitlePlace, 0, ListTaller, Wider, 0);
+    Set(TxtAnswer, TxtAnswerPlace, 0, ListTaller, Wider, Taller - ListTaller);
+    Set(Label4, Label4Place, Wider / 2, Taller, 0, 0);
+    Set(CmdAnalysis, CmdAnalysisPlace, Wider, Taller, 0, 0);
 }
 
 bool FrmVarnock::eventFilter(QObject* Watched, QEvent* Event) {
