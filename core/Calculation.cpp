@@ -1,8 +1,5 @@
 #include "core/Calculation.h"
 
-#include <array>
-#include <utility>
-
 #include "core/FormulaReader.h"
 #include "core/RunTimeError.h"
 #include "core/SystemServices.h"
@@ -31,12 +28,12 @@ public:
     void Run(const std::vector<FormulaEntry>& Read) {
         View.ClearReport();
         Entries = static_cast<int>(Read.size());
+        ReadEntries = Read.data();
         for (int Index = 1; Index <= Entries; ++Index) {
             const FormulaEntry& Entry = Read[static_cast<std::size_t>(Index - 1)];
             // A labelled isotope shows as it was typed, [13C], and weighs its exact mass.
             Table.ElementSymbol(Index) = Entry.MassNumber == 0 ? Entry.Symbol : LabelText(Entry);
             Table.ElementCount(Index) = Entry.Count;
-            Labels[static_cast<std::size_t>(Index - 1)] = {Entry.Symbol, Entry.MassNumber};
         }
         LookUp();
         Report();
@@ -56,9 +53,11 @@ private:
         for (int Index = 1; Index <= Entries; ++Index) {
             Value Weight;
             try {
-                const auto& [Symbol, MassNumber] = Labels[static_cast<std::size_t>(Index - 1)];
-                Weight = MassNumber == 0 ? Elements.WeightOfSymbol(Symbol)
-                                         : Elements.WeightOfIsotope(Symbol, MassNumber);
+                // The element's own symbol, not the label the report shows.
+                const FormulaEntry& Entry = ReadEntries[Index - 1];
+                Weight = Entry.MassNumber == 0
+                             ? Elements.WeightOfSymbol(Entry.Symbol)
+                             : Elements.WeightOfIsotope(Entry.Symbol, Entry.MassNumber);
             } catch (const RunTimeError& Error) {
                 throw TableFailure{Error.Number()};
             }
@@ -103,7 +102,7 @@ private:
     CalculationView& View;
     const char DecimalSeparator;
     int Entries = 0;
-    std::array<std::pair<std::string, int>, EntrySlots> Labels;
+    const FormulaEntry* ReadEntries = nullptr; // as read, one per slot used
     Value Total;
     Value PercentSum;
     bool Partial = false;
