@@ -611,6 +611,7 @@ std::string WithLineEnds(std::string_view Text, std::string_view LineEnd) {
 int RunCommandLine(const std::vector<std::string>& Arguments, CommandLineIo& Io) {
     const std::string End(Io.LineEnd);
     int Status = ExitUsage;
+    SetFineStructureFolder(Io.ProgramFolder);
     try {
         const Options Chosen = ReadOptions(Arguments);
         if (Chosen.Chosen == Mode::Help || Chosen.Chosen == Mode::Version) {

@@ -35,7 +35,8 @@ struct CommandLineIo {
     std::string_view LineEnd;
     // The locale's decimal separator, used unless --point is given.
     char DecimalSeparator = '.';
-    // Where elements.dat is looked for when no --table is given, with its separator at the end.
+    // Where elements.dat is looked for when no --table is given, and the fine-structure module;
+    // with its separator at the end.
     std::string ProgramFolder;
 };
 

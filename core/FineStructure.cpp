@@ -1,16 +1,15 @@
-// The fine structure through IsoSpec, when the build has it (VARNOCK_FINE_STRUCTURE).
+// The fine structure through IsoSpec, in a module beside the program that is loaded the first
+// time it is asked for (see finestructure/).
 
 #include "core/IsotopePattern.h"
 
 #include <algorithm>
 
-#ifdef VARNOCK_FINE_STRUCTURE
-#include <IsoSpec++/isoSpec++.h>
-#endif
+#include "core/FineStructureModule.h"
+#include "core/RunTimeError.h"
+#include "core/SystemServices.h"
 
 namespace Varnock {
-
-#ifdef VARNOCK_FINE_STRUCTURE
 
 namespace {
 
@@ -18,14 +17,47 @@ namespace {
 // cut: peaks merged from many small configurations are not lost.
 constexpr double Depth = 0.01;
 
+struct Module {
+    std::string Folder;
+    bool Tried = false;
+    VarnockListConfigurationsFunction List = nullptr;
+};
+
+Module& FineStructureModule() {
+    static Module Loaded;
+    return Loaded;
+}
+
+VarnockListConfigurationsFunction ListConfigurations() {
+    Module& Loaded = FineStructureModule();
+    if (!Loaded.Tried && !Loaded.Folder.empty()) {
+        Loaded.Tried = true;
+        Loaded.List =
+            reinterpret_cast<VarnockListConfigurationsFunction>(SystemServices::ModuleFunction(
+                Loaded.Folder + VARNOCK_FINE_STRUCTURE_MODULE, "VarnockListConfigurations"));
+    }
+    return Loaded.List;
+}
+
 } // namespace
 
+void SetFineStructureFolder(const std::string& Folder) {
+    Module& Loaded = FineStructureModule();
+    if (Loaded.List || Folder == Loaded.Folder)
+        return;
+    Loaded.Folder = Folder;
+    Loaded.Tried = false;
+}
+
 bool HasFineStructure() {
-    return true;
+    return ListConfigurations() != nullptr;
 }
 
 std::vector<Peak> FineStructurePattern(const std::vector<PatternAtoms>& Atoms, double Resolution,
                                        bool Ppm, double Cut) {
+    const VarnockListConfigurationsFunction List = ListConfigurations();
+    if (!List)
+        return {};
     std::vector<int> IsotopeCounts, AtomCounts;
     std::vector<double> Masses, Abundances;
     for (const PatternAtoms& Element : Atoms) {
@@ -40,13 +72,14 @@ std::vector<Peak> FineStructurePattern(const std::vector<PatternAtoms>& Atoms, d
     }
     if (AtomCounts.empty())
         return {};
-    IsoSpec::IsoThresholdGenerator Generator(IsoSpec::Iso(static_cast<int>(AtomCounts.size()),
-                                                          IsotopeCounts.data(), AtomCounts.data(),
-                                                          Masses.data(), Abundances.data()),
-                                             Cut * Depth, false);
     std::vector<Peak> Configurations;
-    while (Generator.advanceToNextConfiguration())
-        Configurations.push_back({Generator.mass(), Generator.prob()});
+    const VarnockConfiguration Add = [](void* Context, double Mass, double Probability) {
+        static_cast<std::vector<Peak>*>(Context)->push_back({Mass, Probability});
+    };
+    // What IsoSpec can fail at is running out of memory.
+    if (!List(static_cast<int>(AtomCounts.size()), IsotopeCounts.data(), AtomCounts.data(),
+              Masses.data(), Abundances.data(), Cut * Depth, Add, &Configurations))
+        throw RunTimeError(ErrOutOfMemory);
     std::sort(Configurations.begin(), Configurations.end(),
               [](const Peak& One, const Peak& Other) { return One.Mass < Other.Mass; });
 
@@ -71,17 +104,5 @@ std::vector<Peak> FineStructurePattern(const std::vector<PatternAtoms>& Atoms, d
     std::erase_if(Peaks, [&](const Peak& Each) { return Each.Probability < Highest * Cut; });
     return Peaks;
 }
-
-#else
-
-bool HasFineStructure() {
-    return false;
-}
-
-std::vector<Peak> FineStructurePattern(const std::vector<PatternAtoms>&, double, bool, double) {
-    return {};
-}
-
-#endif
 
 } // namespace Varnock

@@ -3,6 +3,7 @@
 // The isotope pattern of a formula: the probability of each mass its molecules can have, from
 // the isotopes' masses and abundances.
 
+#include <string>
 #include <vector>
 
 #include "core/IsotopeTable.h"
@@ -26,13 +27,16 @@ struct Peak {
 // the atom count by repeated squaring; tails far below Cut are pruned after each step.
 std::vector<Peak> UnitResolutionPattern(const std::vector<PatternAtoms>& Atoms, double Cut);
 
-// Whether this build computes the fine structure (it needs IsoSpec).
+// Where the fine-structure module (IsoSpec's) is looked for: the program's folder, ending in
+// its separator. Until it is said, or when the module isn't there, there is no fine structure.
+void SetFineStructureFolder(const std::string& Folder);
+// Whether the fine structure can be computed: the module loads (on the first call).
 bool HasFineStructure();
 
 // The fine structure: every isotopic configuration IsoSpec finds down to a fraction of the
 // most probable one, those closer together than Resolution (in u, or in ppm of the mass when
 // Ppm) merged into one peak; peaks below Cut times the highest are left out. Empty without
-// IsoSpec.
+// the module.
 std::vector<Peak> FineStructurePattern(const std::vector<PatternAtoms>& Atoms, double Resolution,
                                        bool Ppm, double Cut);
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // What the core takes from the operating system, in one place: the single-byte code page and
-// its uppercase mapping, the user's decimal separator, and reading a file. CMake picks one
+// its uppercase mapping, the user's decimal separator, reading a file, and loading a module. CMake picks one
 // implementation per system: SystemServicesWindows.cpp or SystemServicesPosix.cpp.
 
 #include <cstddef>
@@ -41,5 +41,10 @@ FileHandle OpenForReading(const std::string& Path, unsigned long long& Size);
 // Reads at most Size bytes: the count read, 0 at the end of the file, negative on a failure.
 long ReadSome(FileHandle File, char* Into, std::size_t Size);
 void CloseFile(FileHandle File);
+
+// A function of a module (a shared library) loaded from Path, or null when the module or the
+// function isn't there. The module stays loaded.
+using ModuleProcedure = void (*)();
+ModuleProcedure ModuleFunction(const std::string& Path, const char* Name);
 
 } // namespace Varnock::SystemServices

@@ -4,7 +4,9 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>
@@ -152,6 +154,15 @@ long ReadSome(FileHandle File, char* Into, std::size_t Size) {
 
 void CloseFile(FileHandle File) {
     ::close(static_cast<int>(File));
+}
+
+ModuleProcedure ModuleFunction(const std::string& Path, const char* Name) {
+    void* Module = dlopen(Path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* Found = Module ? dlsym(Module, Name) : nullptr;
+    ModuleProcedure Procedure = nullptr;
+    // POSIX gives functions as object pointers; copied, not cast, to say so.
+    std::memcpy(&Procedure, &Found, sizeof Procedure);
+    return Procedure;
 }
 
 } // namespace SystemServices

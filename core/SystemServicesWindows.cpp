@@ -154,6 +154,12 @@ void CloseFile(FileHandle File) {
     CloseHandle(reinterpret_cast<HANDLE>(File));
 }
 
+ModuleProcedure ModuleFunction(const std::string& Path, const char* Name) {
+    // The module's own folder is searched for what it needs, not the current one.
+    const HMODULE Module = LoadLibraryExA(Path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return Module ? reinterpret_cast<ModuleProcedure>(GetProcAddress(Module, Name)) : nullptr;
+}
+
 } // namespace SystemServices
 
 } // namespace Varnock

@@ -29,7 +29,7 @@ struct Ran {
 
 Ran RunVarnock(std::vector<std::string> Arguments, char LocaleSeparator = '.') {
     StringOutput Out, Err;
-    CommandLineIo Io{Out, Err, "\n", LocaleSeparator, ""};
+    CommandLineIo Io{Out, Err, "\n", LocaleSeparator, VARNOCK_PROGRAM_FOLDER};
     Arguments.insert(Arguments.begin(), {"varnock", "--table", VARNOCK_ELEMENTS_DAT});
     const int Status = RunCommandLine(Arguments, Io);
     return {Status, Out.Written, Err.Written};
@@ -304,8 +304,9 @@ TEST(CommandLineTest, AnalysisUsageErrorsAndTheIsotopeTable) {
         EXPECT_EQ(Done.Out, "");
     }
 
-    // A build without the fine structure says so in its help and refuses to be asked for it.
-    const bool Fine = HasFineStructure();
+    // A build without the fine structure says so in its help and refuses to be asked for it;
+    // one with it finds its module beside the program.
+    const bool Fine = VARNOCK_FINE_STRUCTURE;
     EXPECT_EQ(RunVarnock({"--help"}).Out.find("this build has no fine structure") ==
                   std::string::npos,
               Fine);

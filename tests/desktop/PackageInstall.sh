@@ -61,6 +61,9 @@ done
 Mass=$(cd / && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM varnock --mass H2O) ||
     Fail "varnock --mass H2O failed"
 [ "$Mass" = "18.015 g" ] || Fail "varnock --mass H2O printed '$Mass'"
+# The fine structure: the module beside the program, and what it needs, installed with it.
+Fine=$(cd / && varnock --point -a --resolution 0.001 C6H6NS) || Fail "varnock --resolution failed"
+echo "$Fine" | grep -q '^125\.019130' || Fail "varnock --resolution gave no fine structure"
 
 # Started from elsewhere through the link, as the menu does. The caption is set only once
 # the table beside the program has been read.
