@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
+#include <QLibrary>
 #include <QPainter>
-#ifdef VARNOCK_SVG
-#include <QSvgGenerator>
-#endif
 
 #include "core/AnalysisText.h"
+#include "svg/SvgWriter.h"
 #include "ui/FormRuntime.h"
 
 namespace Varnock {
@@ -180,31 +180,54 @@ void PatternPlot::Draw(QPainter& Painter, QSize Size) const {
     Painter.restore();
 }
 
+namespace {
+
+struct SvgModule {
+    QString Folder; // empty: the program's own
+    bool Tried = false;
+    WriteSvgFunction Write = nullptr;
+};
+
+SvgModule& TheSvgModule() {
+    static SvgModule Module;
+    return Module;
+}
+
+WriteSvgFunction SvgWriter() {
+    SvgModule& Module = TheSvgModule();
+    if (!Module.Tried) {
+        Module.Tried = true;
+        const QString Folder =
+            Module.Folder.isEmpty() ? QCoreApplication::applicationDirPath() + u'/' : Module.Folder;
+        // The module stays loaded: QLibrary unloads nothing when it goes.
+        QLibrary Library(Folder + QStringLiteral(VARNOCK_SVG_WRITER_MODULE));
+        Module.Write = reinterpret_cast<WriteSvgFunction>(Library.resolve("VarnockWriteSvg"));
+    }
+    return Module.Write;
+}
+
+} // namespace
+
+void PatternPlot::SetModuleFolder(const QString& Folder) {
+    SvgModule& Module = TheSvgModule();
+    if (!Module.Write)
+        Module = SvgModule{Folder};
+}
+
 bool PatternPlot::SavesSvg() {
-#ifdef VARNOCK_SVG
-    return true;
-#else
-    return false;
-#endif
+    return SvgWriter() != nullptr;
 }
 
 bool PatternPlot::Save(const QString& Path) const {
     const QString Suffix = QFileInfo(Path).suffix().toLower();
     if (Suffix == QLatin1String("svg")) {
-#ifdef VARNOCK_SVG
-        QSvgGenerator Svg;
-        Svg.setFileName(Path);
-        Svg.setSize(size());
-        Svg.setViewBox(QRect(QPoint(0, 0), size()));
-        Svg.setTitle(QStringLiteral("Isotope pattern"));
-        QPainter Painter;
-        if (!Painter.begin(&Svg))
-            return false;
-        Draw(Painter, size());
-        return Painter.end();
-#else
-        return false;
-#endif
+        const WriteSvgFunction Write = SvgWriter();
+        const auto DrawOn = [](void* Context, QPainter& Painter) {
+            const auto* Plot = static_cast<const PatternPlot*>(Context);
+            Plot->Draw(Painter, Plot->size());
+        };
+        return Write && Write(Path, width(), height(), QStringLiteral("Isotope pattern"), DrawOn,
+                              const_cast<PatternPlot*>(this));
     }
     const double Ratio = devicePixelRatioF();
     QImage Image(size() * Ratio, QImage::Format_RGB32);

@@ -27,10 +27,13 @@ public:
     // any density.
     void Draw(QPainter& Painter, QSize Size) const;
 
-    // Saves the plot at its size on screen: PNG, or SVG where the build has Qt Svg, chosen by
-    // the file's suffix. False when the file can't be written or the kind is not offered.
+    // Saves the plot at its size on screen: PNG, or SVG where the SVG module (Qt Svg's) is
+    // beside the program, chosen by the file's suffix. False when the file can't be written or
+    // the kind is not offered.
     bool Save(const QString& Path) const;
     static bool SavesSvg();
+    // Where the SVG module is looked for, when not in the program's folder (ending in '/').
+    static void SetModuleFolder(const QString& Folder);
 
 protected:
     void paintEvent(QPaintEvent* Event) override;

@@ -46,6 +46,7 @@ Files=$(dpkg -L varnock)
     Fail "/usr/bin/varnock does not lead to the program"
 [ -f /usr/lib/varnock/elements.dat ] || Fail "no element table beside the program"
 [ -x /usr/lib/varnock/varnock-window ] || Fail "no window program beside the program"
+[ -f /usr/lib/varnock/modules/varnock-svg-writer.so ] || Fail "no SVG module beside the program"
 desktop-file-validate /usr/share/applications/test.tervalin.Varnock.desktop ||
     Fail "the installed desktop entry is not valid"
 appstreamcli validate --no-net /usr/share/metainfo/test.tervalin.Varnock.metainfo.xml >/dev/null ||

@@ -1,0 +1,19 @@
+#include "svg/SvgWriter.h"
+
+#include <QPainter>
+#include <QSvgGenerator>
+
+extern "C" Q_DECL_EXPORT bool VarnockWriteSvg(const QString& Path, int Width, int Height,
+                                              const QString& Title, Varnock::DrawFunction Draw,
+                                              void* Context) {
+    QSvgGenerator Svg;
+    Svg.setFileName(Path);
+    Svg.setSize(QSize(Width, Height));
+    Svg.setViewBox(QRect(0, 0, Width, Height));
+    Svg.setTitle(Title);
+    QPainter Painter;
+    if (!Painter.begin(&Svg))
+        return false;
+    Draw(Context, Painter);
+    return Painter.end();
+}
