@@ -147,11 +147,6 @@ public:
     bool Partial = false;
 };
 
-// Nothing but blanks: what an empty formula box holds.
-bool IsEmptyFormula(const std::string& Formula) {
-    return Formula.find_first_not_of(" \t\n") == std::string::npos;
-}
-
 std::vector<std::string> ReadFields(const std::string& List) {
     std::vector<std::string> Fields;
     for (std::size_t Start = 0; Start <= List.size();) {
@@ -397,17 +392,24 @@ public:
     }
 
 private:
+    // Why the formula box would not take Formula: empty, or longer than it holds; else empty.
+    static std::string BoxRefusal(const std::string& Formula, const TypedFormula& Typed) {
+        if (IsEmptyFormula(Formula))
+            return "Formula: empty";
+        if (Typed.Characters > static_cast<std::uint32_t>(FormulaLimit))
+            return "Formula: " + std::to_string(Typed.Characters) + " characters, at most " +
+                   std::to_string(FormulaLimit) + " can be read";
+        return {};
+    }
+
     // Reads the formula as the window does, refusing more than the box holds.
     // With Analysed, the formula is analysed too (without its pattern), read only once.
     void Weigh(const std::string& Formula, const ElementWeights& Weights,
                FormulaAnalysis* Analysed = nullptr) {
         View.Clear();
         const TypedFormula Typed = ReadTyped(Formula);
-        if (IsEmptyFormula(Formula)) {
-            View.Notice("Formula: empty");
-        } else if (Typed.Characters > static_cast<std::uint32_t>(FormulaLimit)) {
-            View.Notice("Formula: " + std::to_string(Typed.Characters) + " characters, at most " +
-                        std::to_string(FormulaLimit) + " can be read");
+        if (const std::string Refusal = BoxRefusal(Formula, Typed); !Refusal.empty()) {
+            View.Notice(Refusal);
         } else if (!Analysed) {
             Calculate(Entries, Typed, Weights, View, Separator);
         } else {
@@ -454,15 +456,9 @@ private:
     FormulaAnalysis Analysis(const std::string& Formula, const ElementWeights& Weights,
                              const AnalysisOptions& Options) const {
         const TypedFormula Typed = ReadTyped(Formula);
-        FormulaAnalysis Refused;
-        if (IsEmptyFormula(Formula)) {
-            Refused.Notices.push_back("Formula: empty");
-            return Refused;
-        }
-        if (Typed.Characters > static_cast<std::uint32_t>(FormulaLimit)) {
-            Refused.Notices.push_back("Formula: " + std::to_string(Typed.Characters) +
-                                      " characters, at most " + std::to_string(FormulaLimit) +
-                                      " can be read");
+        if (std::string Refusal = BoxRefusal(Formula, Typed); !Refusal.empty()) {
+            FormulaAnalysis Refused;
+            Refused.Notices.push_back(std::move(Refusal));
             return Refused;
         }
         return Analyse(Typed, Weights, Isotopes.get(), Options);

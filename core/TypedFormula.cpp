@@ -145,4 +145,8 @@ TypedFormula FromCodePage(std::string_view Bytes) {
     return Formula;
 }
 
+bool IsEmptyFormula(std::string_view Formula) {
+    return Formula.find_first_not_of(" \t\n") == std::string_view::npos;
+}
+
 } // namespace Varnock

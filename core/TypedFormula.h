@@ -39,4 +39,7 @@ TypedFormula ReadTyped(std::string_view Utf8);
 // A formula already in the code page: every byte is a character of its own.
 TypedFormula FromCodePage(std::string_view Bytes);
 
+// Nothing but blanks (space, tab, line feed): what an empty formula box holds.
+bool IsEmptyFormula(std::string_view Formula);
+
 } // namespace Varnock

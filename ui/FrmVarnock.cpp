@@ -330,7 +330,7 @@ void FrmVarnock::ShowAnalysis() {
             } catch (const RunTimeError&) { // told with each analysis below
             }
         }
-        if (Formula.find_first_not_of(" \t") == std::string::npos)
+        if (IsEmptyFormula(Formula))
             Result.Notices.push_back("Formula: empty");
         else
             Result = Analyse(ReadTyped(Formula), ElementTable(), Isotopes.get(), AnalysisOptions());
