@@ -119,6 +119,8 @@ TEST(AnalysisTest, FineStructureMatchesBruteForce) {
     // Not there until the folder of its module is said; there then where the build has IsoSpec.
     SetFineStructureFolder("");
     EXPECT_FALSE(HasFineStructure());
+    SetFineStructureFolder("/no/such/folder/"); // a folder without it, then the right one
+    EXPECT_FALSE(HasFineStructure());
     SetFineStructureFolder(VARNOCK_MODULE_FOLDER);
     ASSERT_EQ(HasFineStructure(), VARNOCK_FINE_STRUCTURE);
     if (!VARNOCK_FINE_STRUCTURE)
