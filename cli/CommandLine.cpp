@@ -6,6 +6,8 @@
 
 #include "cli/AnalysisOutput.h"
 #include "cli/Console.h"
+#include "cli/FindMode.h"
+#include "cli/LineReader.h"
 #include "core/Analysis.h"
 #include "core/Calculation.h"
 #include "core/ElementTable.h"
@@ -84,7 +86,7 @@ This is free software: you are free to change and redistribute it.
 There is NO WARRANTY, to the extent permitted by law.
 )";
 
-enum class Mode { Report, Mass, Analysis, List, Help, Version };
+enum class Mode { Report, Mass, Analysis, List, Find, Help, Version };
 
 // The columns --fields offers besides the formula and the notices.
 const std::vector<std::string_view> FieldNames = {"mass", "mono", "nominal",
@@ -102,6 +104,8 @@ struct Options {
     std::optional<std::string> Isotopes;
     std::string ListFile;
     std::vector<std::string> Formulas;
+    std::optional<FindSettings> Find;
+    std::string FindOption; // the first of --find's options given, for a usage error
 };
 
 // A usage error: what was wrong, told GNU style.
@@ -249,6 +253,19 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
         } else if (Name == "--csv") {
             NoValue();
             Read.Csv = true;
+        } else if (Name == "--find") {
+            if (!Read.Find)
+                Read.Find.emplace();
+            Read.Find->Masses = Value(Index, Name, Given);
+            Read.FindOption = "";
+        } else if (IsFindOption(Name)) {
+            if (!Read.Find) {
+                Read.Find.emplace();
+                Read.FindOption = Name;
+            }
+            if (std::string Wrong = ReadFindOption(Name, Value(Index, Name, Given), *Read.Find);
+                !Wrong.empty())
+                throw UsageError{Wrong};
         } else if (Name == "--table") {
             Read.Table = Value(Index, Name, Given);
         } else if (Name == "--point") {
@@ -262,12 +279,22 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
             throw UsageError{"unrecognized option '" + Argument + "'"};
         }
     }
+    if (Read.Find) {
+        if (!Read.FindOption.empty())
+            throw UsageError{Read.FindOption + " goes with --find"};
+        if (Analysis || Listed || Read.Chosen == Mode::Mass || Read.Csv || Read.Fields ||
+            Read.Resolution || !Read.Formulas.empty())
+            throw UsageError{"--find takes a mass or a file of masses, and no formula"};
+        Read.Find->Json = Read.Json;
+        Read.Chosen = Mode::Find;
+        return Read;
+    }
     if (Analysis) {
         if (Read.Chosen == Mode::Mass || Listed)
             throw UsageError{"--analysis goes with neither --mass nor --list"};
         Read.Chosen = Mode::Analysis;
     } else if (Read.Json) {
-        throw UsageError{"--json goes with --analysis"};
+        throw UsageError{"--json goes with --analysis or --find"};
     } else if (Read.Resolution) {
         throw UsageError{"--resolution goes with --analysis"};
     }
@@ -286,45 +313,6 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
     }
     return Read;
 }
-
-// Reads a file or standard input line by line; output goes out before each wait for input.
-class LineReader {
-public:
-    LineReader(Console::Handle From, LineOutput& Before) : From(From), Before(Before) {}
-
-    // The next line without its line end; false at the end of the input.
-    bool Next(std::string& Line) {
-        while (true) {
-            const std::size_t End = Buffer.find('\n', Start);
-            if (End != std::string::npos || Ended) {
-                if (Start >= Buffer.size() && End == std::string::npos)
-                    return false;
-                const std::size_t Stop = End == std::string::npos ? Buffer.size() : End;
-                Line.assign(Buffer, Start, Stop - Start);
-                Start = Stop + 1;
-                if (!Line.empty() && Line.back() == '\r')
-                    Line.pop_back();
-                return true;
-            }
-            Buffer.erase(0, Start);
-            Start = 0;
-            Before.Flush();
-            char Chunk[65536];
-            const long Count = Console::Read(From, Chunk, sizeof Chunk);
-            if (Count < 0)
-                throw RunTimeError(ErrDeviceIO);
-            Ended = Count == 0;
-            Buffer.append(Chunk, static_cast<std::size_t>(Count));
-        }
-    }
-
-private:
-    Console::Handle From;
-    LineOutput& Before;
-    std::string Buffer;
-    std::size_t Start = 0;
-    bool Ended = false;
-};
 
 bool Skipped(std::string_view Line) {
     return Line.find_first_not_of(" \t") == std::string_view::npos ||
@@ -372,6 +360,11 @@ public:
             Io.Err.Line(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) +
                         " reading " + Path + std::string(Io.LineEnd));
             return ExitTableUnreadable;
+        }
+        if (Chosen.Chosen == Mode::Find) {
+            return RunFind(*Chosen.Find, Path,
+                           Chosen.Isotopes ? *Chosen.Isotopes : IsotopeTableBeside(Path), Io,
+                           Separator);
         }
         if (Chosen.Chosen == Mode::Analysis) {
             const ElementSnapshot Weights(Table);
