@@ -353,7 +353,8 @@ TEST(FormulaSearchTest, RefusesWhatCantBeSearched) {
     EXPECT_EQ(Refusal(508, 1000.001, true, Chnops), "Tolerance: at most 1000 ppm");
     EXPECT_EQ(Refusal(508, 1000, true, Chnops), "");
     EXPECT_EQ(Refusal(508, 1001, false, Chnops), "Tolerance: at most 1000 mDa");
-    // 12 elements of wide ranges: some 10^17 formulas before the mass bounds them.
+    // 12 elements of wide ranges: 167 x 51 x 51 x 11^5 x 21 x 6 x 6 = 5.3e13 formulas for the
+    // loops over all but hydrogen, each count bounded by what the element alone may weigh.
     EXPECT_NE(Refusal(2000, 5, true,
                       "C0-200 H0-400 N0-50 O0-50 P0-10 S0-10 Cl0-10 Br0-10 F0-20 Si0-10 Na0-5 K0-5")
                   .find("Search: too large to finish promptly"),
