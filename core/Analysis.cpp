@@ -60,20 +60,11 @@ public:
     }
 
 private:
-    // D and T stand for 2H and 3H unless the isotope table has them as elements.
-    int HeavyHydrogen(const FormulaEntry& Entry) const {
-        if (Entry.MassNumber != 0 || (Entry.Symbol != "D" && Entry.Symbol != "T"))
-            return 0;
-        if (Isotopes && !Isotopes->Of(Entry.Symbol).empty())
-            return 0;
-        return Entry.Symbol == "D" ? 2 : 3;
-    }
-
     void Compose(const std::vector<FormulaEntry>& Entries) {
         Rows.reserve(Entries.size());
         Symbols.reserve(Entries.size());
         for (const FormulaEntry& Entry : Entries) {
-            const int Heavy = HeavyHydrogen(Entry);
+            const int Heavy = HeavyHydrogen(Entry.Symbol, Entry.MassNumber, Isotopes);
             const std::string_view Element = Heavy ? std::string_view("H") : Entry.Symbol;
             const int MassNumber = Heavy ? Heavy : Entry.MassNumber;
             auto Row = std::find_if(Rows.begin(), Rows.end(), [&](const CompositionRow& Each) {
@@ -153,8 +144,7 @@ private:
         bool Whole = true;
         std::vector<PatternAtoms> Atoms;
         for (const CompositionRow& Row : Result.Composition) {
-            const Isotope* Main = Row.MassNumber == 0 ? Isotopes->MostAbundant(Row.Element)
-                                                      : Isotopes->Find(Row.Element, Row.MassNumber);
+            const Isotope* Main = ExactIsotope(*Isotopes, Row.Element, Row.MassNumber);
             if (!Main) {
                 Result.Notices.push_back(
                     "Isotopes: " + Isotopes->Path() + " has no " +

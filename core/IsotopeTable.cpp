@@ -114,6 +114,20 @@ const Isotope* IsotopeTable::MostAbundant(std::string_view Symbol) const {
                : nullptr;
 }
 
+int HeavyHydrogen(std::string_view Symbol, int MassNumber, const IsotopeTable* Isotopes) {
+    if (MassNumber != 0 || (Symbol != "D" && Symbol != "T"))
+        return 0;
+    if (Isotopes && !Isotopes->Of(Symbol).empty())
+        return 0;
+    return Symbol == "D" ? 2 : 3;
+}
+
+const Isotope* ExactIsotope(const IsotopeTable& Isotopes, std::string_view Symbol, int MassNumber) {
+    if (const int Heavy = HeavyHydrogen(Symbol, MassNumber, &Isotopes))
+        return Isotopes.Find("H", Heavy);
+    return MassNumber != 0 ? Isotopes.Find(Symbol, MassNumber) : Isotopes.MostAbundant(Symbol);
+}
+
 std::string IsotopeTableBeside(std::string_view ElementTablePath) {
     const std::size_t Slash = ElementTablePath.find_last_of("/\\");
     const std::string_view Folder = Slash == std::string_view::npos
