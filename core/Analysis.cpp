@@ -206,6 +206,32 @@ private:
     std::vector<std::string> Typed;   // as typed, per row of the composition
 };
 
+IonAnalysis AnalyseIon(const std::vector<FormulaEntry>& Molecule, int Charge,
+                       const NamedAdduct& Asked, const ElementWeights& Elements,
+                       const IsotopeTable* Isotopes, AnalysisOptions Options) {
+    IonAnalysis Made{Asked.Name, {}};
+    FormulaAnalysis& Ion = Made.Ion;
+    const Adduct& Adding = Asked.Ion;
+    const std::string Head = "Adduct " + Asked.Name + ": ";
+    if (Charge != 0) {
+        Ion.Notices.push_back(Head + "the formula is charged already; give it neutral");
+        return Made;
+    }
+    const IonFormula Formed = FormIon(Adding, Molecule);
+    if (Formed.Lacking) {
+        Ion.Notices.push_back(LackingNotice(Adding, *Formed.Lacking));
+        return Made;
+    }
+    Ion.Read = true;
+    Ion.Charge = Adding.Charge;
+    // The molar mass of the molecule is the formula's; an ion's shares tell nothing more.
+    Options.Shares = false;
+    Analyser(Elements, Isotopes, Options, Ion).Run(Formed.Entries);
+    for (std::string& Notice : Ion.Notices)
+        Notice.insert(0, Head);
+    return Made;
+}
+
 } // namespace
 
 int ChargeOf(std::string_view Formula) {
@@ -267,6 +293,11 @@ FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Readi
     Result.Read = true;
     Result.Charge = ChargeOf(Formula.Text);
     Analyser(Elements, Isotopes, Options, Result).Run(Reading.Entries);
+    // Without the molecule's exact mass its notices say why there are no ions either.
+    for (const NamedAdduct& Asked : Options.Adducts)
+        if (Result.Monoisotopic)
+            Result.Ions.push_back(
+                AnalyseIon(Reading.Entries, Result.Charge, Asked, Elements, Isotopes, Options));
     // As after a calculation: how a point or a blank was read, when another reading was possible.
     const std::string HowRead = ReadingNotice(Reading, Formula);
     if (!HowRead.empty())
