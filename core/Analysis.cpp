@@ -60,20 +60,11 @@ public:
     }
 
 private:
-    // D and T stand for 2H and 3H unless the isotope table has them as elements.
-    int HeavyHydrogen(const FormulaEntry& Entry) const {
-        if (Entry.MassNumber != 0 || (Entry.Symbol != "D" && Entry.Symbol != "T"))
-            return 0;
-        if (Isotopes && !Isotopes->Of(Entry.Symbol).empty())
-            return 0;
-        return Entry.Symbol == "D" ? 2 : 3;
-    }
-
     void Compose(const std::vector<FormulaEntry>& Entries) {
         Rows.reserve(Entries.size());
         Symbols.reserve(Entries.size());
         for (const FormulaEntry& Entry : Entries) {
-            const int Heavy = HeavyHydrogen(Entry);
+            const int Heavy = HeavyHydrogen(Entry.Symbol, Entry.MassNumber, Isotopes);
             const std::string_view Element = Heavy ? std::string_view("H") : Entry.Symbol;
             const int MassNumber = Heavy ? Heavy : Entry.MassNumber;
             auto Row = std::find_if(Rows.begin(), Rows.end(), [&](const CompositionRow& Each) {
@@ -153,8 +144,7 @@ private:
         bool Whole = true;
         std::vector<PatternAtoms> Atoms;
         for (const CompositionRow& Row : Result.Composition) {
-            const Isotope* Main = Row.MassNumber == 0 ? Isotopes->MostAbundant(Row.Element)
-                                                      : Isotopes->Find(Row.Element, Row.MassNumber);
+            const Isotope* Main = ExactIsotope(*Isotopes, Row.Element, Row.MassNumber);
             if (!Main) {
                 Result.Notices.push_back(
                     "Isotopes: " + Isotopes->Path() + " has no " +
@@ -215,6 +205,32 @@ private:
     std::vector<std::string> Symbols; // as typed, per row of Rows
     std::vector<std::string> Typed;   // as typed, per row of the composition
 };
+
+IonAnalysis AnalyseIon(const std::vector<FormulaEntry>& Molecule, int Charge,
+                       const NamedAdduct& Asked, const ElementWeights& Elements,
+                       const IsotopeTable* Isotopes, AnalysisOptions Options) {
+    IonAnalysis Made{Asked.Name, {}};
+    FormulaAnalysis& Ion = Made.Ion;
+    const Adduct& Adding = Asked.Ion;
+    const std::string Head = "Adduct " + Asked.Name + ": ";
+    if (Charge != 0) {
+        Ion.Notices.push_back(Head + "the formula is charged already; give it neutral");
+        return Made;
+    }
+    const IonFormula Formed = FormIon(Adding, Molecule);
+    if (Formed.Lacking) {
+        Ion.Notices.push_back(LackingNotice(Adding, *Formed.Lacking));
+        return Made;
+    }
+    Ion.Read = true;
+    Ion.Charge = Adding.Charge;
+    // The molar mass of the molecule is the formula's; an ion's shares tell nothing more.
+    Options.Shares = false;
+    Analyser(Elements, Isotopes, Options, Ion).Run(Formed.Entries);
+    for (std::string& Notice : Ion.Notices)
+        Notice.insert(0, Head);
+    return Made;
+}
 
 } // namespace
 
@@ -277,6 +293,11 @@ FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Readi
     Result.Read = true;
     Result.Charge = ChargeOf(Formula.Text);
     Analyser(Elements, Isotopes, Options, Result).Run(Reading.Entries);
+    // Without the molecule's exact mass its notices say why there are no ions either.
+    for (const NamedAdduct& Asked : Options.Adducts)
+        if (Result.Monoisotopic)
+            Result.Ions.push_back(
+                AnalyseIon(Reading.Entries, Result.Charge, Asked, Elements, Isotopes, Options));
     // As after a calculation: how a point or a blank was read, when another reading was possible.
     const std::string HowRead = ReadingNotice(Reading, Formula);
     if (!HowRead.empty())
