@@ -7,8 +7,10 @@
 
 #include "cli/Console.h"
 #include "cli/LineReader.h"
+#include "core/AdductTable.h"
 #include "core/AnalysisText.h"
 #include "core/TextRules.h"
+#include "core/TypedFormula.h"
 
 namespace Varnock {
 
@@ -125,12 +127,14 @@ private:
             return false;
         }
         std::string Notice;
-        Request.Elements = SearchElements(Ranges.Ranges, AtomicNumbers(ElementTable(TablePath)),
-                                          *Isotopes, Notice);
+        const auto Numbers = AtomicNumbers(ElementTable(TablePath));
+        Request.Elements = SearchElements(Ranges.Ranges, Numbers, *Isotopes, Notice);
         if (!Notice.empty()) {
             Tell(std::string(Program) + ": " + Notice);
             return false;
         }
+        if (Settings.Adduct && !ReadIon(*Settings.Adduct, TablePath, Numbers))
+            return false;
         Request.Tolerance = Settings.Tolerance;
         Request.Ppm = Settings.Ppm;
         Request.Rules = Settings.Rules;
@@ -142,6 +146,36 @@ private:
         }
         if (Settings.Peaks && !ReadPeaks(*Settings.Peaks))
             return false;
+        return true;
+    }
+
+    // The ion the masses were measured as: the notation, or a name from adducts.dat.
+    bool ReadIon(const std::string& Text, const std::string& TablePath,
+                 const std::unordered_map<std::string, int>& Numbers) {
+        const std::string AdductPath = AdductTableBeside(TablePath);
+        std::unique_ptr<AdductTable> Named;
+        try {
+            Named = std::make_unique<AdductTable>(AdductPath);
+        } catch (const RunTimeError& Failure) { // the notation still reads without names
+            Tell(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) + " reading " +
+                 AdductPath);
+        }
+        if (Named)
+            for (const std::string& Fault : Named->Notices())
+                Tell(std::string(Program) + ": " + Fault);
+        const TypedFormula Typed = ReadTyped(Text);
+        const AdductReading Read = ReadNamedAdduct(Typed.Text, Named.get());
+        if (Read.Result != AdductResult::Read) {
+            Tell(std::string(Program) + ": " + AdductRefusalNotice(Read, Typed));
+            return false;
+        }
+        std::string Notice;
+        const std::optional<IonForm> Form = SearchIon(Read.Ion, Numbers, *Isotopes, Notice);
+        if (!Form) {
+            Tell(std::string(Program) + ": " + Notice);
+            return false;
+        }
+        Request.Ion = *Form;
         return true;
     }
 
@@ -195,7 +229,8 @@ private:
     void Heading() {
         if (Settings.Json)
             return;
-        std::string Line = "measured\tformula\tmass\terror (ppm)\terror (mDa)\trdbe";
+        std::string Line = std::string("measured\tformula\tmass\t") +
+                           (Settings.Adduct ? "mz\t" : "") + "error (ppm)\terror (mDa)\trdbe";
         if (!Request.Peaks.empty())
             Line += "\tscore";
         Io.Out.Line(LineEnded(Line, Io));
@@ -288,6 +323,8 @@ private:
                             {"errorPpm", Each.ErrorPpm},
                             {"errorMilliDalton", Each.ErrorMilliDalton},
                             {"rdbe", Each.Rdbe}};
+                if (Settings.Adduct)
+                    Row["mz"] = Each.MassToCharge;
                 if (Scored)
                     Row["score"] = Each.Score;
                 List.push_back(std::move(Row));
@@ -305,15 +342,19 @@ private:
                 Character = ' ';
         if (Result.Candidates.empty()) {
             // The mass keeps its line, so that every mass given is in the output.
-            Io.Out.Line(LineEnded(Field + "\t\t\t\t\t" + (Scored ? "\t" : ""), Io));
+            Io.Out.Line(LineEnded(
+                Field + "\t\t\t\t\t" + (Settings.Adduct ? "\t" : "") + (Scored ? "\t" : ""), Io));
             return;
         }
         for (const Candidate& Each : Result.Candidates) {
-            std::string Line = Field + '\t' + Each.Hill + '\t' +
-                               FixedText(Each.Mass, MassPlaces, Separator) + '\t' +
-                               FixedText(Each.ErrorPpm, 2, Separator) + '\t' +
-                               FixedText(Each.ErrorMilliDalton, 3, Separator) + '\t' +
-                               FixedText(Each.Rdbe, 1, Separator);
+            std::string Line =
+                Field + '\t' + Each.Hill + '\t' + FixedText(Each.Mass, MassPlaces, Separator) +
+                '\t' +
+                (Settings.Adduct ? FixedText(Each.MassToCharge, MassPlaces, Separator) + '\t'
+                                 : std::string()) +
+                FixedText(Each.ErrorPpm, 2, Separator) + '\t' +
+                FixedText(Each.ErrorMilliDalton, 3, Separator) + '\t' +
+                FixedText(Each.Rdbe, 1, Separator);
             if (Scored)
                 Line += '\t' + FixedText(Each.Score, 1, Separator);
             Io.Out.Line(LineEnded(Line, Io));
@@ -331,8 +372,9 @@ private:
 } // namespace
 
 bool IsFindOption(std::string_view Name) {
-    for (const std::string_view Each : {"--ppm", "--mda", "--ranges", "--rdbe", "--max", "--peaks",
-                                        "--limit", "--even-electron", "--senior", "--ratios"})
+    for (const std::string_view Each :
+         {"--ppm", "--mda", "--ranges", "--rdbe", "--max", "--peaks", "--limit", "--adduct",
+          "--even-electron", "--senior", "--ratios"})
         if (Name == Each)
             return true;
     return false;
@@ -361,6 +403,8 @@ std::string ReadFindOption(std::string_view Name, const std::string& Value,
             return Wrong;
     } else if (Name == "--peaks") {
         Settings.Peaks = Value;
+    } else if (Name == "--adduct") {
+        Settings.Adduct = Value;
     } else {
         bool& Rule = Name == "--even-electron" ? Settings.Rules.EvenElectron
                      : Name == "--senior"      ? Settings.Rules.Senior

@@ -25,6 +25,7 @@ struct FindSettings {
     std::size_t Max = 100;
     unsigned long long StepLimit = 1000000000ULL;
     std::optional<std::string> Peaks;
+    std::optional<std::string> Adduct; // as typed: "[M+H]+", or a name of adducts.dat
     bool Json = false;
 };
 

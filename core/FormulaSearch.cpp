@@ -194,6 +194,59 @@ std::vector<SearchElement> SearchElements(const std::vector<ElementRange>& Range
     return Elements;
 }
 
+std::optional<IonForm> SearchIon(const Adduct& Ion,
+                                 const std::unordered_map<std::string, int>& Numbers,
+                                 const IsotopeTable& Isotopes, std::string& Notice) {
+    const std::optional<double> Shift = AdductShift(Ion, Isotopes);
+    if (!Shift) {
+        Notice = "Adduct " + Ion.Text + ": " + Isotopes.Path() + " lacks one of its isotopes";
+        return std::nullopt;
+    }
+    IonForm Form;
+    Form.Molecules = Ion.Molecules;
+    Form.Charge = Ion.Charge;
+    Form.Shift = *Shift;
+    const auto Add = [&](const FormulaEntry& Entry, int Sign) {
+        const double Count = Entry.Count.AsDouble();
+        if (Count != std::floor(Count) || Count > RangeCountLimit) {
+            Notice = "Adduct " + Ion.Text + ": the counts of its formulas must be whole";
+            return false;
+        }
+        const int Heavy = HeavyHydrogen(Entry.Symbol, Entry.MassNumber, &Isotopes);
+        const std::string Symbol = Heavy ? std::string("H") : Entry.Symbol;
+        const int MassNumber = Heavy ? Heavy : Entry.MassNumber;
+        const auto Number = Numbers.find(Symbol);
+        if (Number == Numbers.end()) {
+            Notice = "Adduct " + Ion.Text + ": " + Symbol + " is not in the element table";
+            return false;
+        }
+        for (IonForm::Atoms& Before : Form.Adduct)
+            if (Before.Symbol == Symbol && Before.MassNumber == MassNumber) {
+                Before.Count += Sign * static_cast<int>(Count);
+                return true;
+            }
+        IonForm::Atoms Atoms{
+            Symbol, MassNumber, Sign * static_cast<int>(Count), Number->second, {}};
+        if (MassNumber != 0) {
+            const Isotope* Exact = ExactIsotope(Isotopes, Entry.Symbol, Entry.MassNumber);
+            Atoms.Isotopes.push_back({Exact->MassNumber, Exact->Mass, 1});
+        } else {
+            for (const Isotope& Each : Isotopes.Of(Symbol))
+                if (Each.Abundance > 0)
+                    Atoms.Isotopes.push_back(Each);
+        }
+        Form.Adduct.push_back(std::move(Atoms));
+        return true;
+    };
+    for (const FormulaEntry& Entry : Ion.Added)
+        if (!Add(Entry, 1))
+            return std::nullopt;
+    for (const FormulaEntry& Entry : Ion.Removed)
+        if (!Add(Entry, -1))
+            return std::nullopt;
+    return Form;
+}
+
 double PatternScore(const std::vector<MeasuredPeak>& Pattern,
                     const std::vector<MeasuredPeak>& Measured, int Charge) {
     if (Pattern.empty())
@@ -237,6 +290,18 @@ std::string FindSettingsRefusal(const FindRequest& Request) {
             return "Ranges: " + Element.Symbol + " can't be searched";
     if (R.Ion.Molecules < 1)
         return "Adduct: it must count 1 molecule or more";
+    for (const IonForm::Atoms& Atoms : R.Ion.Adduct) {
+        const bool Held =
+            std::any_of(R.Elements.begin(), R.Elements.end(), [&](const SearchElement& Element) {
+                return Element.Symbol == Atoms.Symbol;
+            });
+        if (Atoms.Count < 0 && (Atoms.MassNumber != 0 || !Held))
+            return "Adduct: it removes " +
+                   (Atoms.MassNumber != 0
+                        ? "[" + std::to_string(Atoms.MassNumber) + Atoms.Symbol + "]"
+                        : Atoms.Symbol) +
+                   ", which no range names";
+    }
     if (R.Max == 0)
         return "Candidates: at least 1 must be kept";
     return {};
@@ -312,8 +377,14 @@ private:
         // The molecule's electrons and valence sum are counted per candidate; the adduct's
         // electrons less the charge are the same for every one.
         AdductElectrons = -R.Ion.Charge;
-        for (const IonForm::Atoms& Atoms : R.Ion.Adduct)
+        for (const IonForm::Atoms& Atoms : R.Ion.Adduct) {
             AdductElectrons += Atoms.Count * Atoms.AtomicNumber;
+            // What the adduct removes, the molecules must hold: [M-H2O+H]+ needs an O.
+            if (Atoms.Count < 0)
+                for (std::size_t Index = 0; Index < R.Elements.size(); ++Index)
+                    if (R.Elements[Index].Symbol == Atoms.Symbol)
+                        Needs.push_back({Index, -Atoms.Count});
+        }
 
         // Hill order: C, H, then alphabetical when there is carbon; else all alphabetical.
         for (std::size_t Index = 0; Index < R.Elements.size(); ++Index) {
@@ -434,6 +505,9 @@ private:
     bool Passes(const std::vector<int>& ByElement) const {
         const FindRules& Rules = Request.Rules;
         const auto& Elements = Request.Elements;
+        for (const auto& [Index, Count] : Needs)
+            if (static_cast<long long>(Request.Ion.Molecules) * ByElement[Index] < Count)
+                return false;
         if (Rules.RdbeLimited) {
             const double Value = Rdbe(ByElement);
             if (Value < Rules.RdbeMin || Value > Rules.RdbeMax)
@@ -507,8 +581,11 @@ private:
         for (std::size_t Index = 0; Index < ByElement.size(); ++Index)
             Add(Request.Elements[Index].Symbol, Request.Elements[Index].Isotopes,
                 static_cast<long long>(Request.Ion.Molecules) * ByElement[Index]);
+        // A labelled isotope of the adduct is an element of its own for the pattern.
         for (const IonForm::Atoms& Adduct : Request.Ion.Adduct)
-            Add(Adduct.Symbol, Adduct.Isotopes, Adduct.Count);
+            Add(Adduct.MassNumber != 0 ? std::to_string(Adduct.MassNumber) + Adduct.Symbol
+                                       : Adduct.Symbol,
+                Adduct.Isotopes, Adduct.Count);
         std::vector<MeasuredPeak> Pattern;
         const int Z = Request.Ion.Charge;
         for (const Peak& Each : UnitResolutionPattern(Atoms, 1e-4))
@@ -573,6 +650,7 @@ private:
     std::vector<int> Counts;                   // per level
     std::vector<int> Scratch;
     long long AdductElectrons = 0;
+    std::vector<std::pair<std::size_t, int>> Needs; // element, atoms the ion removes
     int Carbon = -1, Hydrogen = -1;
     std::vector<std::size_t> HillWithCarbon, HillWithoutCarbon;
     bool Stopped = false;

@@ -11,11 +11,13 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "core/Adduct.h"
 #include "core/ElementTable.h"
 #include "core/IsotopeTable.h"
 
@@ -84,16 +86,23 @@ struct IonForm {
     int Molecules = 1;
     int Charge = 0;
     double Shift = 0;
-    // The adduct's atoms, added (positive) or removed (negative), for the ion's electron count
-    // and its isotope pattern.
+    // The adduct's atoms, added (positive) or removed (negative), for the ion's electron count,
+    // its isotope pattern, and the atoms the molecules must hold for the removed ones.
     struct Atoms {
-        std::string Symbol;
+        std::string Symbol; // the element's: D is H with mass number 2
+        int MassNumber = 0; // of a labelled isotope; 0 for the natural element
         int Count = 0;
         int AtomicNumber = 0;
         std::vector<Isotope> Isotopes;
     };
     std::vector<Atoms> Adduct;
 };
+
+// The ion form of an adduct; empty, with Notice saying why, when a count isn't whole or the
+// tables lack one of its atoms.
+std::optional<IonForm> SearchIon(const Adduct& Ion,
+                                 const std::unordered_map<std::string, int>& Numbers,
+                                 const IsotopeTable& Isotopes, std::string& Notice);
 
 // The rules a candidate must pass besides its mass. Each can be turned off.
 struct FindRules {

@@ -362,6 +362,12 @@ TEST(CommandLineTest, FindWritesABlockOfCandidatesPerMass) {
                           "abc: Mass: not a number (write it with a decimal point: 508.2468)\n"
                           "-5: Mass: it must be above 0\n");
 
+    // As [M+H]+: m/z = 194.08037556 + 1.007825032 - 0.000548579909 = 195.087652012.
+    const Ran Protonated = RunVarnock(
+        {"--find", "195.0877", "--adduct", "[M+H]+", "--ranges", "C0-10 H0-20 N0-4 O0-2"});
+    EXPECT_EQ(Protonated.Out, "measured\tformula\tmass\tmz\terror (ppm)\terror (mDa)\trdbe\n"
+                              "195.0877\tC8H10N4O2\t194.080376\t195.087652\t-0.25\t-0.048\t6.0\n");
+
     Arguments[1] = "194.0804";
     Arguments.push_back("--json");
     const Ran Json = RunVarnock(Arguments);
@@ -408,6 +414,12 @@ TEST(CommandLineTest, FindRefusesAndCutsOffWithNotices) {
          ExitNoticed,
          "varnock: Ranges: at the end: write the counts after the symbol: H0-10\n"},
         {{"--find", "", "--ranges", "C0-5"}, ExitNoticed, ": Mass: empty\n"},
+        {{"--find", "195", "--adduct", "[M+H]0+"},
+         ExitNoticed,
+         "varnock: Adduct [M+H]0+: character 6 \"0\": the charge can't be 0\n"},
+        {{"--find", "195", "--adduct", "[M-Cl]-"},
+         ExitNoticed,
+         "varnock: Adduct: it removes Cl, which no range names\n"},
         {{"--find", "2000", "--ranges",
           "C0-200 H0-400 N0-50 O0-50 P0-10 S0-10 Cl0-10 Br0-10 F0-20 Si0-10 Na0-5 K0-5"},
          ExitNoticed,

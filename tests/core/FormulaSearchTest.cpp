@@ -159,8 +159,11 @@ std::vector<Expected> BruteForce(const std::map<std::string, std::pair<int, int>
         if (Rules.RdbeLimited && (Rdbe < Rules.RdbeMin || Rdbe > Rules.RdbeMax))
             return;
         long long IonElectrons = Ion.Molecules * Electrons - Ion.Charge;
-        for (const auto& Atoms : Ion.Adduct)
+        for (const auto& Atoms : Ion.Adduct) {
             IonElectrons += Atoms.Count * Atoms.AtomicNumber;
+            if (Ion.Molecules * Count(Atoms.Symbol.c_str()) + Atoms.Count < 0)
+                return; // the molecule lacks what the adduct removes
+        }
         if (Rules.EvenElectron &&
             (IonElectrons % 2 != 0 || (Ion.Molecules > 1 && Electrons % 2 != 0)))
             return;
@@ -195,11 +198,16 @@ TEST(FormulaSearchTest, FindsWhatBruteForceFindsAndNothingElse) {
     const double H = ShippedIsotopes().MostAbundant("H")->Mass;
     const double Na = ShippedIsotopes().MostAbundant("Na")->Mass;
     const double Cl = ShippedIsotopes().MostAbundant("Cl")->Mass;
+    // The ions as the brute force knows them, written by hand: k, z, the shift (added less
+    // removed less z electrons) and the atoms added or removed, with their atomic numbers.
+    const double O = ShippedIsotopes().MostAbundant("O")->Mass;
     const IonForm Neutral;
-    IonForm Protonated{1, 1, H - ElectronMass, {{"H", 1, 1, {}}}};
-    IonForm Dimer{2, 1, Na - ElectronMass, {{"Na", 1, 11, {}}}};
-    IonForm Chloride{1, -1, Cl + ElectronMass, {{"Cl", 1, 17, {}}}};
-    IonForm Doubly{1, 2, 2 * (H - ElectronMass), {{"H", 2, 1, {}}}};
+    const IonForm Protonated{1, 1, H - ElectronMass, {{"H", 0, 1, 1, {}}}};
+    const IonForm Dimer{2, 1, Na - ElectronMass, {{"Na", 0, 1, 11, {}}}};
+    const IonForm Chloride{1, -1, Cl + ElectronMass, {{"Cl", 0, 1, 17, {}}}};
+    const IonForm Doubly{1, 2, 2 * (H - ElectronMass), {{"H", 0, 2, 1, {}}}};
+    const IonForm WaterLost{
+        1, 1, -H - O - ElectronMass, {{"H", 0, -1, 1, {}}, {"O", 0, -1, 8, {}}}};
     FindRules None;
     None.EvenElectron = None.Senior = false;
     FindRules Defaults;
@@ -222,20 +230,22 @@ TEST(FormulaSearchTest, FindsWhatBruteForceFindsAndNothingElse) {
         Ranges Elements;
         double Measured, Tolerance;
         bool Ppm;
+        const char* Adduct; // read by the adduct reader for the search
         IonForm Ion;
         FindRules Rules;
     } Cases[] = {
-        {Organic, 194.080376, 20, true, Neutral, None},            // caffeine C8H10N4O2
-        {Organic, 194.080376, 20, true, Neutral, Defaults},        //
-        {Organic, 180.063388, 5, true, Neutral, Ratios},           // glucose C6H12O6
-        {Organic, 195.087652, 10, true, Protonated, None},         // caffeine [M+H]+
-        {Organic, 195.087652, 10, true, Protonated, All},          //
-        {Organic, 411.149, 3, false, Dimer, Defaults},             // [2M+Na]+ of C8H10N4O2
-        {Organic, 98.081, 3, false, Doubly, None},                 // [M+2H]2+
-        {Small, 215.0, 50, false, Chloride, Defaults},             // [M+Cl]-, a wide window
-        {Small, 118.0, 30, false, Neutral, Rdbe},                  //
-        {Small, 150.0, 200, true, Neutral, All},                   //
-        {Ranges{{"H", {0, 4}}}, 2.01565, 10, true, Neutral, None}, // one element
+        {Organic, 194.080376, 20, true, "", Neutral, None},            // caffeine C8H10N4O2
+        {Organic, 194.080376, 20, true, "", Neutral, Defaults},        //
+        {Organic, 180.063388, 5, true, "", Neutral, Ratios},           // glucose C6H12O6
+        {Organic, 195.087652, 10, true, "[M+H]+", Protonated, None},   // caffeine [M+H]+
+        {Organic, 195.087652, 10, true, "[M+H]+", Protonated, All},    //
+        {Organic, 411.149, 3, false, "[2M+Na]+", Dimer, Defaults},     // of C8H10N4O2
+        {Organic, 98.081, 3, false, "[M+2H]2+", Doubly, None},         //
+        {Organic, 163.06, 5, false, "[M-H2O+H]+", WaterLost, None},    // of glucose
+        {Small, 215.0, 50, false, "[M+Cl]-", Chloride, Defaults},      // a wide window
+        {Small, 118.0, 30, false, "", Neutral, Rdbe},                  //
+        {Small, 150.0, 200, true, "", Neutral, All},                   //
+        {Ranges{{"H", {0, 4}}}, 2.01565, 10, true, "", Neutral, None}, // one element
     };
     for (const auto& Case : Cases) {
         FindRequest Request;
@@ -243,7 +253,16 @@ TEST(FormulaSearchTest, FindsWhatBruteForceFindsAndNothingElse) {
         Request.Tolerance = Case.Tolerance;
         Request.Ppm = Case.Ppm;
         Request.Elements = Elements(RangeText(Case.Elements));
-        Request.Ion = Case.Ion;
+        if (*Case.Adduct) {
+            const AdductReading Read = ReadAdduct(Case.Adduct);
+            ASSERT_EQ(Read.Result, AdductResult::Read) << Case.Adduct;
+            std::string Notice;
+            const std::optional<IonForm> Form =
+                SearchIon(Read.Ion, ShippedNumbers(), ShippedIsotopes(), Notice);
+            ASSERT_TRUE(Form) << Notice;
+            Request.Ion = *Form;
+            EXPECT_NEAR(Form->Shift, Case.Ion.Shift, 1e-12) << Case.Adduct;
+        }
         Request.Rules = Case.Rules;
         Request.Max = 100000;
         const double Window =
