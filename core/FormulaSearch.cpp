@@ -311,6 +311,22 @@ namespace {
 
 constexpr unsigned long long ProgressEvery = 1 << 16;
 
+// The whole counts from Lowest to Highest that lie within Min to Max (Min at least 0). Ceil and
+// floor by conversion: the x86-64 baseline has no instruction for them, and the innermost loop
+// takes both for every formula tried.
+inline bool Span(double Lowest, double Highest, int Min, int Max, int& From, int& To) {
+    if (!(Lowest <= Max) || !(Highest >= Min))
+        return false;
+    if (Lowest <= Min) {
+        From = Min;
+    } else {
+        const int Whole = static_cast<int>(Lowest);
+        From = Whole + (Lowest > Whole);
+    }
+    To = Highest >= Max ? Max : static_cast<int>(Highest);
+    return From <= To;
+}
+
 // One search: the request's elements in loop order, heaviest first.
 class Search {
 public:
@@ -359,6 +375,7 @@ private:
         });
         const std::size_t Levels = Order.size();
         Mass.resize(Levels);
+        Inverse.resize(Levels);
         Min.resize(Levels);
         Max.resize(Levels);
         LeastAfter.assign(Levels + 1, 0);
@@ -366,6 +383,7 @@ private:
         for (std::size_t Level = 0; Level < Levels; ++Level) {
             const SearchElement& Element = R.Elements[Order[Level]];
             Mass[Level] = Element.Mass;
+            Inverse[Level] = 1 / Element.Mass;
             Min[Level] = Element.Min;
             Max[Level] = Element.Max;
         }
@@ -427,35 +445,86 @@ private:
 
     // The counts at this level that can still reach the window, given the mass so far.
     bool Bounds(std::size_t Level, double So, int& From, int& To) const {
-        const double Lowest = (Low - So - MostAfter[Level + 1]) / Mass[Level];
-        const double Highest = (High - So - LeastAfter[Level + 1]) / Mass[Level];
-        From = Lowest <= Min[Level] ? Min[Level] : static_cast<int>(std::ceil(Lowest));
-        To = Highest >= Max[Level] ? Max[Level] : static_cast<int>(std::floor(Highest));
-        return From <= To;
+        return Span((Low - So - MostAfter[Level + 1]) * Inverse[Level],
+                    (High - So - LeastAfter[Level + 1]) * Inverse[Level], Min[Level], Max[Level],
+                    From, To);
+    }
+
+    // Each count of every element but the last is a formula tried; the last one's counts are
+    // solved for. Counts the tries From to To, and gives the last that the step limit allows.
+    int Tries(int From, int To) {
+        unsigned long long Count = static_cast<unsigned long long>(To - From) + 1;
+        if (Result.Steps + Count >= Request.StepLimit) {
+            Count = Request.StepLimit - std::min(Result.Steps, Request.StepLimit);
+            To = From + static_cast<int>(Count) - 1;
+            Result.Cut = Stopped = true;
+        }
+        Result.Steps += Count;
+        if (Result.Steps >= NextReport) {
+            NextReport = Result.Steps + ProgressEvery;
+            Report();
+        }
+        return To;
     }
 
     void Loop(std::size_t Level, double So) {
         int From = 0, To = 0;
         if (Stopped || !Bounds(Level, So, From, To))
             return;
-        const bool Last = Level + 1 == Order.size();
         if (Level == 0) {
             OuterFrom = From;
             OuterSpan = To - From + 1;
         }
-        for (int Count = From; Count <= To && !Stopped; ++Count) {
-            Counts[Level] = Count;
-            const double Here = So + Count * Mass[Level];
-            if (++Result.Steps % ProgressEvery == 0)
-                Report();
-            if (Result.Steps >= Request.StepLimit) {
-                Result.Cut = Stopped = true;
-                return;
-            }
-            if (Last)
+        const std::size_t Last = Order.size() - 1;
+        if (Level == Last) { // one element alone
+            for (int Count = From; Count <= To; ++Count) {
+                Counts[Level] = Count;
                 Check();
-            else
-                Loop(Level + 1, Here);
+            }
+            return;
+        }
+        To = Tries(From, To);
+        const double Step = Mass[Level];
+        if (Level + 1 < Last) {
+            for (int Count = From; Count <= To && !Stopped; ++Count) {
+                Counts[Level] = Count;
+                Loop(Level + 1, So + Count * Step);
+            }
+            return;
+        }
+        // The last element's counts that reach the window, solved without a call. Check may
+        // change the search's members, so what the loop reads is copied here once.
+        const double Lowest = (Low - So) * Inverse[Last], Width = (High - Low) * Inverse[Last];
+        const double Shift = Step * Inverse[Last];
+        const int Least = Min[Last], Most = Max[Last];
+        // Each count more moves the last element's lowest real count down by Shift, so how far
+        // it lies below the next whole count (its gap) turns by Shift's fraction, up or down by
+        // Turn. A whole count is reached when the gap is at most the window's width: with a
+        // narrow window, the counts before the gap can come back there are skipped, one check
+        // a turn rather than one a count (C then H: one in about 11).
+        const double Fraction = Shift - std::floor(Shift);
+        const bool Up = Fraction < 0.5;
+        const double Turn = Up ? Fraction : 1 - Fraction;
+        constexpr double Margin = 1e-7; // far above the rounding of the gap
+        const bool Skips = Width + Margin < Turn / 2;
+        for (int Count = From; Count <= To;) {
+            const double Below = Lowest - Count * Shift;
+            int First = 0, End = -1;
+            if (Span(Below, Below + Width, Least, Most, First, End)) {
+                Counts[Level] = Count;
+                for (int Solved = First; Solved <= End; ++Solved) {
+                    Counts[Last] = Solved;
+                    Check();
+                }
+            }
+            if (!Skips) {
+                ++Count;
+                continue;
+            }
+            // The counts whose gap stays on this side of a whole count and above the width.
+            const double Gap = std::ceil(Below) - Below;
+            const double Before = Up ? (1 - Margin - Gap) / Turn : (Gap - Width - Margin) / Turn;
+            Count += Before >= 1 ? static_cast<int>(std::min(Before, 1e9)) + 1 : 1;
         }
     }
 
@@ -644,7 +713,7 @@ private:
     double Window = 0;
     double Low = 0, High = 0;
     std::vector<std::size_t> Order; // the request's element at each level
-    std::vector<double> Mass;
+    std::vector<double> Mass, Inverse;
     std::vector<int> Min, Max;
     std::vector<double> LeastAfter, MostAfter; // what the levels from here on weigh at least, most
     std::vector<int> Counts;                   // per level
@@ -655,6 +724,7 @@ private:
     std::vector<std::size_t> HillWithCarbon, HillWithoutCarbon;
     bool Stopped = false;
     int OuterFrom = 0, OuterSpan = 1;
+    unsigned long long NextReport = ProgressEvery;
 };
 
 } // namespace
