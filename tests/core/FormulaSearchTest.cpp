@@ -108,8 +108,8 @@ struct Known {
     const char* Symbol;
     int Number, Valence;
 };
-constexpr Known BruteElements[] = {{"C", 6, 4},  {"H", 1, 1},  {"N", 7, 3},  {"O", 8, 2},
-                                   {"P", 15, 3}, {"S", 16, 2}, {"Cl", 17, 1}};
+constexpr Known BruteElements[] = {{"C", 6, 4},  {"H", 1, 1},  {"N", 7, 3},   {"O", 8, 2},
+                                   {"P", 15, 3}, {"S", 16, 2}, {"Cl", 17, 1}, {"Br", 35, 1}};
 
 struct Expected {
     std::map<std::string, int> Counts;
@@ -174,7 +174,7 @@ std::vector<Expected> BruteForce(const std::map<std::string, std::pair<int, int>
             const double C = Count("C");
             if (C == 0 || Count("H") / C < 0.2 || Count("H") / C > 3.1 || Count("N") / C > 1.3 ||
                 Count("O") / C > 1.2 || Count("P") / C > 0.3 || Count("S") / C > 0.8 ||
-                Count("Cl") / C > 0.8)
+                Count("Cl") / C > 0.8 || Count("Br") / C > 0.8)
                 return;
         }
         Expected Each;
@@ -246,6 +246,11 @@ TEST(FormulaSearchTest, FindsWhatBruteForceFindsAndNothingElse) {
         {Small, 118.0, 30, false, "", Neutral, Rdbe},                  //
         {Small, 150.0, 200, true, "", Neutral, All},                   //
         {Ranges{{"H", {0, 4}}}, 2.01565, 10, true, "", Neutral, None}, // one element
+        // Without hydrogen the last two elements turn the other way: N then C, Cl then C.
+        {Ranges{{"C", {0, 20}}, {"N", {0, 10}}, {"O", {0, 10}}}, 184.0021, 10, true, "", Neutral,
+         None},
+        {Ranges{{"C", {0, 12}}, {"Cl", {0, 8}}, {"Br", {0, 4}}}, 281.8131, 5, true, "", Neutral,
+         None},
     };
     for (const auto& Case : Cases) {
         FindRequest Request;
