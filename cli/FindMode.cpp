@@ -10,7 +10,6 @@
 #include "core/AdductTable.h"
 #include "core/AnalysisText.h"
 #include "core/TextRules.h"
-#include "core/TypedFormula.h"
 
 namespace Varnock {
 
@@ -114,11 +113,6 @@ private:
     }
 
     bool Prepare(const std::string& TablePath, const std::string& IsotopePath) {
-        const RangeReading Ranges = ReadRanges(Settings.Ranges);
-        if (!Ranges.Read) {
-            Tell(std::string(Program) + ": " + Ranges.Notice);
-            return false;
-        }
         try {
             Isotopes = std::make_unique<IsotopeTable>(IsotopePath);
         } catch (const RunTimeError& Failure) {
@@ -126,15 +120,24 @@ private:
                  IsotopePath + ": no exact masses to search with");
             return false;
         }
+        std::unique_ptr<AdductTable> Named;
+        if (Settings.Adduct) {
+            const std::string AdductPath = AdductTableBeside(TablePath);
+            try {
+                Named = std::make_unique<AdductTable>(AdductPath);
+                for (const std::string& Fault : Named->Notices())
+                    Tell(std::string(Program) + ": " + Fault);
+            } catch (const RunTimeError& Failure) { // the notation still reads without names
+                Tell(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) +
+                     " reading " + AdductPath);
+            }
+        }
         std::string Notice;
-        const auto Numbers = AtomicNumbers(ElementTable(TablePath));
-        Request.Elements = SearchElements(Ranges.Ranges, Numbers, *Isotopes, Notice);
-        if (!Notice.empty()) {
+        if (!SetUpSearch(Request, Settings.Ranges, Settings.Adduct ? *Settings.Adduct : "",
+                         AtomicNumbers(ElementTable(TablePath)), *Isotopes, Named.get(), Notice)) {
             Tell(std::string(Program) + ": " + Notice);
             return false;
         }
-        if (Settings.Adduct && !ReadIon(*Settings.Adduct, TablePath, Numbers))
-            return false;
         Request.Tolerance = Settings.Tolerance;
         Request.Ppm = Settings.Ppm;
         Request.Rules = Settings.Rules;
@@ -146,36 +149,6 @@ private:
         }
         if (Settings.Peaks && !ReadPeaks(*Settings.Peaks))
             return false;
-        return true;
-    }
-
-    // The ion the masses were measured as: the notation, or a name from adducts.dat.
-    bool ReadIon(const std::string& Text, const std::string& TablePath,
-                 const std::unordered_map<std::string, int>& Numbers) {
-        const std::string AdductPath = AdductTableBeside(TablePath);
-        std::unique_ptr<AdductTable> Named;
-        try {
-            Named = std::make_unique<AdductTable>(AdductPath);
-        } catch (const RunTimeError& Failure) { // the notation still reads without names
-            Tell(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) + " reading " +
-                 AdductPath);
-        }
-        if (Named)
-            for (const std::string& Fault : Named->Notices())
-                Tell(std::string(Program) + ": " + Fault);
-        const TypedFormula Typed = ReadTyped(Text);
-        const AdductReading Read = ReadNamedAdduct(Typed.Text, Named.get());
-        if (Read.Result != AdductResult::Read) {
-            Tell(std::string(Program) + ": " + AdductRefusalNotice(Read, Typed));
-            return false;
-        }
-        std::string Notice;
-        const std::optional<IonForm> Form = SearchIon(Read.Ion, Numbers, *Isotopes, Notice);
-        if (!Form) {
-            Tell(std::string(Program) + ": " + Notice);
-            return false;
-        }
-        Request.Ion = *Form;
         return true;
     }
 

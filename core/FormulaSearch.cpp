@@ -6,8 +6,10 @@
 #include <numeric>
 #include <queue>
 
+#include "core/AdductTable.h"
 #include "core/IsotopePattern.h"
 #include "core/RunTimeError.h"
+#include "core/TypedFormula.h"
 
 namespace Varnock {
 
@@ -245,6 +247,33 @@ std::optional<IonForm> SearchIon(const Adduct& Ion,
         if (!Add(Entry, -1))
             return std::nullopt;
     return Form;
+}
+
+bool SetUpSearch(FindRequest& Request, std::string_view Ranges, std::string_view Adduct,
+                 const std::unordered_map<std::string, int>& Numbers, const IsotopeTable& Isotopes,
+                 const AdductTable* Named, std::string& Notice) {
+    const RangeReading Read = ReadRanges(Ranges);
+    if (!Read.Read) {
+        Notice = Read.Notice;
+        return false;
+    }
+    Request.Elements = SearchElements(Read.Ranges, Numbers, Isotopes, Notice);
+    if (Request.Elements.empty())
+        return false;
+    Request.Ion = IonForm();
+    if (Adduct.find_first_not_of(" \t") == std::string_view::npos)
+        return true;
+    const TypedFormula Typed = ReadTyped(Adduct);
+    const AdductReading Ion = ReadNamedAdduct(Typed.Text, Named);
+    if (Ion.Result != AdductResult::Read) {
+        Notice = AdductRefusalNotice(Ion, Typed);
+        return false;
+    }
+    const std::optional<IonForm> Form = SearchIon(Ion.Ion, Numbers, Isotopes, Notice);
+    if (!Form)
+        return false;
+    Request.Ion = *Form;
+    return true;
 }
 
 double PatternScore(const std::vector<MeasuredPeak>& Pattern,

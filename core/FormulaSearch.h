@@ -142,6 +142,15 @@ struct FindRequest {
     std::vector<MeasuredPeak> Peaks;
 };
 
+class AdductTable;
+
+// Sets the request's elements from ranges as ReadRanges reads them, and its ion from an adduct
+// typed in UTF-8 (a name of Named, which may be null, or the notation; empty for the neutral
+// molecule). False, with Notice saying why, when either can't be used.
+bool SetUpSearch(FindRequest& Request, std::string_view Ranges, std::string_view Adduct,
+                 const std::unordered_map<std::string, int>& Numbers, const IsotopeTable& Isotopes,
+                 const AdductTable* Named, std::string& Notice);
+
 // Refused before anything is tried: a search whose loops would try more formulas than this.
 inline constexpr double SearchSizeLimit = 1e12;
 
