@@ -503,6 +503,9 @@ private:
         if (Level == 0) {
             OuterFrom = From;
             OuterSpan = To - From + 1;
+        } else if (Level == 1) {
+            SecondFrom = From;
+            SecondSpan = To - From + 1;
         }
         const std::size_t Last = Order.size() - 1;
         if (Level == Last) { // one element alone
@@ -557,11 +560,15 @@ private:
         }
     }
 
-    // The share done: how far the outermost loop has come.
+    // The share done: how far the two outermost loops have come.
     void Report() {
         if (!Progress)
             return;
-        const double Outer = (Counts[0] - OuterFrom) / static_cast<double>(OuterSpan);
+        double Inner = 0;
+        if (Order.size() > 2)
+            Inner =
+                std::clamp((Counts[1] - SecondFrom) / static_cast<double>(SecondSpan), 0.0, 0.999);
+        const double Outer = (Counts[0] - OuterFrom + Inner) / static_cast<double>(OuterSpan);
         if (!Progress(std::clamp(Outer, 0.0, 1.0)))
             Result.Cut = Stopped = true;
     }
@@ -752,7 +759,7 @@ private:
     int Carbon = -1, Hydrogen = -1;
     std::vector<std::size_t> HillWithCarbon, HillWithoutCarbon;
     bool Stopped = false;
-    int OuterFrom = 0, OuterSpan = 1;
+    int OuterFrom = 0, OuterSpan = 1, SecondFrom = 0, SecondSpan = 1;
     unsigned long long NextReport = ProgressEvery;
 };
 
