@@ -25,6 +25,7 @@ constexpr std::string_view HelpText =
     R"(Usage: varnock [OPTION]... FORMULA...
   or:  varnock --analysis [OPTION]... FORMULA...
   or:  varnock --list FILE [OPTION]...
+  or:  varnock --find MASS|FILE [OPTION]...
 Weigh chemical formulas against the element table, as the Varnock window does.
 Without arguments, varnock opens its window.
 
@@ -37,7 +38,8 @@ standard error, each after the formula it is about.
                     monoisotopic and nominal mass; m/z when it is charged
                     (Fe^3+, C8H11N4O2^+); the composition by element; and the
                     isotope pattern's peaks down to 0.01 % of the highest
-  --json          with --analysis, one JSON object per formula and line
+  --json          with --analysis, one JSON object per formula and line; with
+                    --find, one per mass
   --resolution R  with --analysis, the isotope pattern's fine structure: peaks
                     closer than R merged, R in u (0.01, 0.01u) or ppm (5ppm);
                     the default is one peak per nominal mass (unit)@FINE@
@@ -53,6 +55,30 @@ standard error, each after the formula it is about.
   --fields LIST   with --list, the columns between formula and notices, from
                     mass, mono, nominal, mz, hill, composition (mass alone by
                     default): --fields mass,mono,mz,hill,composition
+  --find MASS     list the formulas whose monoisotopic mass fits MASS (the
+                    neutral mass, or the m/z with --adduct), best first:
+                    measured, formula in Hill order, mass, m/z (with
+                    --adduct), error in ppm and mDa, RDBE; FILE (- for standard
+                    input) holds one mass a line and gives one block per mass
+  --ppm P         with --find, the tolerance in ppm of the m/z (default 5, at
+                    most 1000); --mda D gives it in mDa instead
+  --ranges R      with --find, the elements and their counts (default
+                    'C0-100 H0-202 N0-20 O0-20 P0-5 S0-5'); any element of the
+                    tables: 'C0-30 H0-60 Cl0-4 Na0-1'
+  --adduct A      with --find, the ion measured: [M+H]+, [M-H]-, [2M+Na]+,
+                    [M-H2O+H]+, or a name from adducts.dat
+  --rdbe MIN-MAX  with --find, the molecule's RDBE within MIN and MAX (MAX may
+                    be left out: 0-); RDBE = C - H/2 + N/2 + 1, halogens as H,
+                    Si as C, P as N
+  --even-electron on|off  the ion has an even number of electrons: a whole RDBE
+                    for a neutral molecule (on)
+  --senior on|off the molecule meets the SENIOR rules of valences (on)
+  --ratios on|off the element ratios per carbon of Kind and Fiehn (2007) (off)
+  --max N         with --find, keep the N best candidates (default 100)
+  --limit N       with --find, stop a search after N formulas tried (default
+                    1000000000), with a notice
+  --peaks FILE    with --find, rank by how the candidates' isotope patterns
+                    agree with the peaks of FILE (m/z and intensity a line)
   --table FILE    read atomic weights from FILE instead of elements.dat beside
                     the program
   --point         write the decimal separator as ".", whatever the locale
@@ -74,7 +100,8 @@ A mass number and a symbol in square brackets is a labelled isotope: [13C]H4,
 Exit status:
  0  every formula gave a mass without a notice,
  1  a formula was refused, was empty, named an element the table lacks, or was
-      read as a notice tells,
+      read as a notice tells; with --find, a mass was refused, found no formula,
+      or its search was cut off by --limit (a cut at --max is told, with 0),
  2  the command line could not be understood,
  3  the element table can't be read.
 )";
