@@ -234,17 +234,20 @@ TEST(FormulaSearchTest, FindsWhatBruteForceFindsAndNothingElse) {
         IonForm Ion;
         FindRules Rules;
     } Cases[] = {
-        {Organic, 194.080376, 20, true, "", Neutral, None},            // caffeine C8H10N4O2
-        {Organic, 194.080376, 20, true, "", Neutral, Defaults},        //
-        {Organic, 180.063388, 5, true, "", Neutral, Ratios},           // glucose C6H12O6
-        {Organic, 195.087652, 10, true, "[M+H]+", Protonated, None},   // caffeine [M+H]+
-        {Organic, 195.087652, 10, true, "[M+H]+", Protonated, All},    //
-        {Organic, 411.149, 3, false, "[2M+Na]+", Dimer, Defaults},     // of C8H10N4O2
-        {Organic, 98.081, 3, false, "[M+2H]2+", Doubly, None},         //
-        {Organic, 163.06, 5, false, "[M-H2O+H]+", WaterLost, None},    // of glucose
-        {Small, 215.0, 50, false, "[M+Cl]-", Chloride, Defaults},      // a wide window
-        {Small, 118.0, 30, false, "", Neutral, Rdbe},                  //
-        {Small, 150.0, 200, true, "", Neutral, All},                   //
+        {Organic, 194.080376, 20, true, "", Neutral, None},          // caffeine C8H10N4O2
+        {Organic, 194.080376, 20, true, "", Neutral, Defaults},      //
+        {Organic, 180.063388, 5, true, "", Neutral, Ratios},         // glucose C6H12O6
+        {Organic, 195.087652, 10, true, "[M+H]+", Protonated, None}, // caffeine [M+H]+
+        {Organic, 195.087652, 10, true, "[M+H]+", Protonated, All},  //
+        {Organic, 411.149, 3, false, "[2M+Na]+", Dimer, Defaults},   // of C8H10N4O2
+        {Organic, 98.081, 3, false, "[M+2H]2+", Doubly, None},       //
+        {Organic, 163.06, 5, false, "[M-H2O+H]+", WaterLost, None},  // of glucose
+        {Small, 215.0, 50, false, "[M+Cl]-", Chloride, Defaults},    // a wide window
+        {Small, 118.0, 30, false, "", Neutral, Rdbe},                //
+        {Small, 150.0, 200, true, "", Neutral, All},                 //
+        // CO (27.995) fails SENIOR's second rule alone: 6 < 2 x 4.
+        {Ranges{{"C", {0, 3}}, {"H", {0, 8}}, {"N", {0, 2}}, {"O", {0, 1}}}, 28.5, 1000, false, "",
+         Neutral, Defaults},
         {Ranges{{"H", {0, 4}}}, 2.01565, 10, true, "", Neutral, None}, // one element
         // Without hydrogen the last two elements turn the other way: N then C, Cl then C.
         {Ranges{{"C", {0, 20}}, {"N", {0, 10}}, {"O", {0, 10}}}, 184.0021, 10, true, "", Neutral,
@@ -267,6 +270,12 @@ TEST(FormulaSearchTest, FindsWhatBruteForceFindsAndNothingElse) {
             ASSERT_TRUE(Form) << Notice;
             Request.Ion = *Form;
             EXPECT_NEAR(Form->Shift, Case.Ion.Shift, 1e-12) << Case.Adduct;
+            ASSERT_EQ(Form->Adduct.size(), Case.Ion.Adduct.size()) << Case.Adduct;
+            for (std::size_t At = 0; At < Form->Adduct.size(); ++At) {
+                EXPECT_EQ(Form->Adduct[At].Symbol, Case.Ion.Adduct[At].Symbol) << Case.Adduct;
+                EXPECT_EQ(Form->Adduct[At].Count, Case.Ion.Adduct[At].Count) << Case.Adduct;
+                EXPECT_EQ(Form->Adduct[At].AtomicNumber, Case.Ion.Adduct[At].AtomicNumber);
+            }
         }
         Request.Rules = Case.Rules;
         Request.Max = 100000;
@@ -431,8 +440,26 @@ TEST(FormulaSearchTest, RanksByThePatternOfAKnownFormulaWithNoise) {
     for (std::size_t Rank = 1; Rank < Result.Candidates.size(); ++Rank)
         EXPECT_LT(Result.Candidates[Rank].Score, Result.Candidates[Rank - 1].Score);
     // By mass alone it ranks lower: 3 ppm off, and isobars closer.
-    Request.Peaks.clear();
+    std::vector<MeasuredPeak> Peaks;
+    std::swap(Peaks, Request.Peaks);
     EXPECT_NE(FindFormulas(Request).Candidates[0].Hill, "C20H25N3O");
+
+    // The same measured as [M+H]+: the pattern of C20H26N3O, one electron less, at m/z.
+    const double H = ShippedIsotopes().MostAbundant("H")->Mass;
+    std::vector<PatternAtoms> Ion = Known;
+    Ion[1].Count = 26;
+    At = 0;
+    for (const Peak& Each : UnitResolutionPattern(Ion, 1e-3)) {
+        const double Off = Noise[At++ % 7];
+        Request.Peaks.push_back(
+            {(Each.Mass - ElectronMass) * (1 + Off * 1e-4), Each.Probability * (1 + Off)});
+    }
+    Request.Measured = Request.Peaks.front().MassToCharge;
+    Request.Ion = {1, 1, H - ElectronMass, {{"H", 0, 1, 1, ShippedIsotopes().Of("H")}}};
+    const FindResult Protonated = FindFormulas(Request);
+    ASSERT_FALSE(Protonated.Candidates.empty());
+    EXPECT_EQ(Protonated.Candidates[0].Hill, "C20H25N3O");
+    EXPECT_GT(Protonated.Candidates[0].Score, 99);
 }
 
 } // namespace
