@@ -222,6 +222,8 @@ TEST(FormulaSearchTest, FindsWhatBruteForceFindsAndNothingElse) {
     Rdbe.RdbeMax = 3;
     FindRules Ratios = None;
     Ratios.Ratios = true;
+    FindRules Electrons = None;
+    Electrons.EvenElectron = true;
     using Ranges = std::map<std::string, std::pair<int, int>>;
     const Ranges Organic = {{"C", {0, 14}}, {"H", {0, 30}}, {"N", {0, 5}},
                             {"O", {0, 8}},  {"P", {0, 1}},  {"S", {0, 2}}};
@@ -245,6 +247,14 @@ TEST(FormulaSearchTest, FindsWhatBruteForceFindsAndNothingElse) {
         {Small, 215.0, 50, false, "[M+Cl]-", Chloride, Defaults},    // a wide window
         {Small, 118.0, 30, false, "", Neutral, Rdbe},                //
         {Small, 150.0, 200, true, "", Neutral, All},                 //
+        {Organic, 411.149, 3, false, "[2M+Na]+", Dimer, Electrons},  // SENIOR would hide it
+        // CH4N (30.034) fails the ratios by its H/C of 4 alone.
+        {Ranges{{"C", {0, 3}}, {"H", {0, 8}}, {"N", {0, 2}}, {"O", {0, 1}}}, 31, 1000, false, "",
+         Neutral, Ratios},
+        // N then C last: the gap turns up by 0.1669 a count; with a narrow window its misses
+        // are skipped, with one wider than a turn (3 Da at 1000 ppm, a quarter of C) not.
+        {Ranges{{"C", {0, 60}}, {"N", {0, 30}}, {"O", {0, 20}}}, 700, 20, true, "", Neutral, None},
+        {Ranges{{"C", {0, 260}}, {"N", {0, 6}}}, 3000, 1000, true, "", Neutral, None},
         // CO (27.995) fails SENIOR's second rule alone: 6 < 2 x 4.
         {Ranges{{"C", {0, 3}}, {"H", {0, 8}}, {"N", {0, 2}}, {"O", {0, 1}}}, 28.5, 1000, false, "",
          Neutral, Defaults},
@@ -460,6 +470,18 @@ TEST(FormulaSearchTest, RanksByThePatternOfAKnownFormulaWithNoise) {
     ASSERT_FALSE(Protonated.Candidates.empty());
     EXPECT_EQ(Protonated.Candidates[0].Hill, "C20H25N3O");
     EXPECT_GT(Protonated.Candidates[0].Score, 99);
+
+    // As [M+2H]2+: C20H27N3O less two electrons, its peaks half a unit apart.
+    Ion[1].Count = 27;
+    Request.Peaks.clear();
+    for (const Peak& Each : UnitResolutionPattern(Ion, 1e-3))
+        Request.Peaks.push_back({(Each.Mass - 2 * ElectronMass) / 2, Each.Probability});
+    Request.Measured = Request.Peaks.front().MassToCharge;
+    Request.Ion = {1, 2, 2 * (H - ElectronMass), {{"H", 0, 2, 1, ShippedIsotopes().Of("H")}}};
+    const FindResult Doubly = FindFormulas(Request);
+    ASSERT_FALSE(Doubly.Candidates.empty());
+    EXPECT_EQ(Doubly.Candidates[0].Hill, "C20H25N3O");
+    EXPECT_GT(Doubly.Candidates[0].Score, 99);
 }
 
 } // namespace
