@@ -252,9 +252,10 @@ TEST(FormulaSearchTest, FindsWhatBruteForceFindsAndNothingElse) {
         {Ranges{{"C", {0, 3}}, {"H", {0, 8}}, {"N", {0, 2}}, {"O", {0, 1}}}, 31, 1000, false, "",
          Neutral, Ratios},
         // N then C last: the gap turns up by 0.1669 a count; with a narrow window its misses
-        // are skipped, with one wider than a turn (3 Da at 1000 ppm, a quarter of C) not.
+        // are skipped, with one wider than a turn (3 Da at 1000 ppm, a quarter of C) not: at
+        // 1501.02 the gaps of the first two counts, 0.04 and 0.21, both fit.
         {Ranges{{"C", {0, 60}}, {"N", {0, 30}}, {"O", {0, 20}}}, 700, 20, true, "", Neutral, None},
-        {Ranges{{"C", {0, 260}}, {"N", {0, 6}}}, 3000, 1000, true, "", Neutral, None},
+        {Ranges{{"C", {0, 130}}, {"N", {0, 60}}}, 1501.02, 1000, true, "", Neutral, None},
         // CO (27.995) fails SENIOR's second rule alone: 6 < 2 x 4.
         {Ranges{{"C", {0, 3}}, {"H", {0, 8}}, {"N", {0, 2}}, {"O", {0, 1}}}, 28.5, 1000, false, "",
          Neutral, Defaults},
