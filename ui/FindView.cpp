@@ -1,5 +1,7 @@
 #include "ui/FindView.h"
 
+#include <cmath>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
