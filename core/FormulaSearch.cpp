@@ -420,6 +420,19 @@ private:
             LeastAfter[Level] = LeastAfter[Level + 1] + Min[Level] * Mass[Level];
             MostAfter[Level] = MostAfter[Level + 1] + Max[Level] * Mass[Level];
         }
+        // Each count more of the next-to-last element moves the last one's lowest real count
+        // down by PairShift, so how far it lies below the next whole count (its gap) turns by
+        // PairShift's fraction, up or down by Turn. A whole count is reached when the gap is at
+        // most the window's width: with a narrow window, the counts before the gap can come
+        // back there are skipped, one check a turn rather than one a count (C then H: one in
+        // about 11).
+        if (Levels >= 2) {
+            PairShift = Mass[Levels - 2] / Mass[Levels - 1];
+            const double Fraction = PairShift - std::floor(PairShift);
+            Up = Fraction < 0.5;
+            Turn = Up ? Fraction : 1 - Fraction;
+            ByTurn = 1 / Turn;
+        }
 
         // The molecule's electrons and valence sum are counted per candidate; the adduct's
         // electrons less the charge are the same for every one.
@@ -526,18 +539,9 @@ private:
         }
         // The last element's counts that reach the window, solved without a call. Check may
         // change the search's members, so what the loop reads is copied here once.
-        const double Lowest = (Low - So) * Inverse[Last], Width = (High - Low) * Inverse[Last];
-        const double Shift = Step * Inverse[Last];
+        const double Lowest = (Low - So) * Inverse[Last];
+        const double Shift = PairShift, Width = (High - Low) * Inverse[Last];
         const int Least = Min[Last], Most = Max[Last];
-        // Each count more moves the last element's lowest real count down by Shift, so how far
-        // it lies below the next whole count (its gap) turns by Shift's fraction, up or down by
-        // Turn. A whole count is reached when the gap is at most the window's width: with a
-        // narrow window, the counts before the gap can come back there are skipped, one check
-        // a turn rather than one a count (C then H: one in about 11).
-        const double Fraction = Shift - std::floor(Shift);
-        const bool Up = Fraction < 0.5;
-        const double Turn = Up ? Fraction : 1 - Fraction;
-        constexpr double Margin = 1e-7; // far above the rounding of the gap
         const bool Skips = Width + Margin < Turn / 2;
         for (int Count = From; Count <= To;) {
             const double Below = Lowest - Count * Shift;
@@ -549,13 +553,15 @@ private:
                     Check();
                 }
             }
-            if (!Skips) {
+            if (!Skips || !(std::fabs(Below) < 1e9)) {
                 ++Count;
                 continue;
             }
             // The counts whose gap stays on this side of a whole count and above the width.
-            const double Gap = std::ceil(Below) - Below;
-            const double Before = Up ? (1 - Margin - Gap) / Turn : (Gap - Width - Margin) / Turn;
+            const int Whole = static_cast<int>(Below); // toward 0: the ceiling below 0
+            const double Gap = Whole + (Below > Whole) - Below;
+            const double Before =
+                Up ? (1 - Margin - Gap) * ByTurn : (Gap - Width - Margin) * ByTurn;
             Count += Before >= 1 ? static_cast<int>(std::min(Before, 1e9)) + 1 : 1;
         }
     }
@@ -750,6 +756,9 @@ private:
     double Low = 0, High = 0;
     std::vector<std::size_t> Order; // the request's element at each level
     std::vector<double> Mass, Inverse;
+    double PairShift = 0, Turn = 0, ByTurn = 0;
+    bool Up = true;
+    static constexpr double Margin = 1e-7; // far above the rounding of the gap
     std::vector<int> Min, Max;
     std::vector<double> LeastAfter, MostAfter; // what the levels from here on weigh at least, most
     std::vector<int> Counts;                   // per level
