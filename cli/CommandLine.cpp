@@ -378,9 +378,12 @@ public:
     int Go() {
         const ElementTable Table(Path);
         std::unique_ptr<ElementSnapshot> Snapshot;
+        std::unordered_map<std::string, int> Numbers; // the search's, read with the check
         try {
             if (Chosen.Chosen == Mode::List)
                 Snapshot = std::make_unique<ElementSnapshot>(Table);
+            else if (Chosen.Chosen == Mode::Find)
+                Numbers = AtomicNumbers(Table);
             else // a table that can't be read is told before any result
                 Table.ListAll([](const ElementRecord&) {});
         } catch (const RunTimeError& Failure) {
@@ -389,7 +392,7 @@ public:
             return ExitTableUnreadable;
         }
         if (Chosen.Chosen == Mode::Find) {
-            return RunFind(*Chosen.Find, Path,
+            return RunFind(*Chosen.Find, Path, Numbers,
                            Chosen.Isotopes ? *Chosen.Isotopes : IsotopeTableBeside(Path), Io,
                            Separator);
         }

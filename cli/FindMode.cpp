@@ -84,8 +84,9 @@ public:
     FindRun(const FindSettings& Settings, CommandLineIo& Io, char Separator)
         : Settings(Settings), Io(Io), Separator(Separator) {}
 
-    int Go(const std::string& TablePath, const std::string& IsotopePath) {
-        if (!Prepare(TablePath, IsotopePath))
+    int Go(const std::string& TablePath, const std::unordered_map<std::string, int>& Numbers,
+           const std::string& IsotopePath) {
+        if (!Prepare(TablePath, Numbers, IsotopePath))
             return ExitNoticed;
         if (Settings.Masses != "-" && LooksNumeric(Settings.Masses)) {
             Heading();
@@ -112,7 +113,8 @@ private:
         Status = std::max(Status, static_cast<int>(ExitNoticed));
     }
 
-    bool Prepare(const std::string& TablePath, const std::string& IsotopePath) {
+    bool Prepare(const std::string& TablePath, const std::unordered_map<std::string, int>& Numbers,
+                 const std::string& IsotopePath) {
         try {
             Isotopes = std::make_unique<IsotopeTable>(IsotopePath);
         } catch (const RunTimeError& Failure) {
@@ -128,13 +130,13 @@ private:
                 for (const std::string& Fault : Named->Notices())
                     Tell(std::string(Program) + ": " + Fault);
             } catch (const RunTimeError& Failure) { // the notation still reads without names
-                Tell(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) +
-                     " reading " + AdductPath);
+                Tell(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) + " reading " +
+                     AdductPath);
             }
         }
         std::string Notice;
-        if (!SetUpSearch(Request, Settings.Ranges, Settings.Adduct ? *Settings.Adduct : "",
-                         AtomicNumbers(ElementTable(TablePath)), *Isotopes, Named.get(), Notice)) {
+        if (!SetUpSearch(Request, Settings.Ranges, Settings.Adduct ? *Settings.Adduct : "", Numbers,
+                         *Isotopes, Named.get(), Notice)) {
             Tell(std::string(Program) + ": " + Notice);
             return false;
         }
@@ -389,9 +391,10 @@ std::string ReadFindOption(std::string_view Name, const std::string& Value,
 }
 
 int RunFind(const FindSettings& Settings, const std::string& TablePath,
-            const std::string& IsotopePath, CommandLineIo& Io, char Separator) {
+            const std::unordered_map<std::string, int>& Numbers, const std::string& IsotopePath,
+            CommandLineIo& Io, char Separator) {
     FindRun Run(Settings, Io, Separator);
-    const int Status = Run.Go(TablePath, IsotopePath);
+    const int Status = Run.Go(TablePath, Numbers, IsotopePath);
     if (!Run.Unopened.empty()) {
         Io.Err.Line(
             LineEnded(std::string(Program) + ": " + Run.Unopened + ": can't be opened", Io));

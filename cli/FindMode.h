@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -35,8 +36,9 @@ bool IsFindOption(std::string_view Name);
 // Reads one of --find's options into Settings; the text of a usage error, or empty.
 std::string ReadFindOption(std::string_view Name, const std::string& Value, FindSettings& Settings);
 
-// Runs the search for every mass. The element table has been read once already.
+// Runs the search for every mass, with the atomic numbers of the element table at TablePath.
 int RunFind(const FindSettings& Settings, const std::string& TablePath,
-            const std::string& IsotopePath, CommandLineIo& Io, char Separator);
+            const std::unordered_map<std::string, int>& Numbers, const std::string& IsotopePath,
+            CommandLineIo& Io, char Separator);
 
 } // namespace Varnock
