@@ -115,14 +115,8 @@ private:
 
     bool Prepare(const std::string& TablePath, const std::unordered_map<std::string, int>& Numbers,
                  const std::string& IsotopePath) {
-        try {
-            Isotopes = std::make_unique<IsotopeTable>(IsotopePath);
-        } catch (const RunTimeError& Failure) {
-            Tell(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) + " reading " +
-                 IsotopePath + ": no exact masses to search with");
-            return false;
-        }
         std::unique_ptr<AdductTable> Named;
+        const std::string Adduct = Settings.Adduct ? *Settings.Adduct : "";
         if (Settings.Adduct) {
             const std::string AdductPath = AdductTableBeside(TablePath);
             try {
@@ -134,9 +128,17 @@ private:
                      AdductPath);
             }
         }
+        try { // the rows of the elements searched alone: most of the table's time
+            Isotopes = std::make_unique<IsotopeTable>(
+                IsotopePath, SearchSymbols(Settings.Ranges, Adduct, Named.get()));
+        } catch (const RunTimeError& Failure) {
+            Tell(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) + " reading " +
+                 IsotopePath + ": no exact masses to search with");
+            return false;
+        }
         std::string Notice;
-        if (!SetUpSearch(Request, Settings.Ranges, Settings.Adduct ? *Settings.Adduct : "", Numbers,
-                         *Isotopes, Named.get(), Notice)) {
+        if (!SetUpSearch(Request, Settings.Ranges, Adduct, Numbers, *Isotopes, Named.get(),
+                         Notice)) {
             Tell(std::string(Program) + ": " + Notice);
             return false;
         }

@@ -249,6 +249,19 @@ std::optional<IonForm> SearchIon(const Adduct& Ion,
     return Form;
 }
 
+std::vector<std::string> SearchSymbols(std::string_view Ranges, std::string_view Adduct,
+                                       const AdductTable* Named) {
+    std::vector<std::string> Symbols = {"H", "D", "T"};
+    for (const ElementRange& Range : ReadRanges(Ranges).Ranges)
+        Symbols.push_back(Range.Symbol);
+    const AdductReading Ion = ReadNamedAdduct(ReadTyped(Adduct).Text, Named);
+    if (Ion.Result == AdductResult::Read)
+        for (const auto* Entries : {&Ion.Ion.Added, &Ion.Ion.Removed})
+            for (const FormulaEntry& Entry : *Entries)
+                Symbols.push_back(Entry.Symbol);
+    return Symbols;
+}
+
 bool SetUpSearch(FindRequest& Request, std::string_view Ranges, std::string_view Adduct,
                  const std::unordered_map<std::string, int>& Numbers, const IsotopeTable& Isotopes,
                  const AdductTable* Named, std::string& Notice) {

@@ -151,6 +151,11 @@ bool SetUpSearch(FindRequest& Request, std::string_view Ranges, std::string_view
                  const std::unordered_map<std::string, int>& Numbers, const IsotopeTable& Isotopes,
                  const AdductTable* Named, std::string& Notice);
 
+// The symbols whose isotopes SetUpSearch needs for these ranges and adduct: those named, and
+// hydrogen's (D and T stand for its isotopes). Those that don't read are left out.
+std::vector<std::string> SearchSymbols(std::string_view Ranges, std::string_view Adduct,
+                                       const AdductTable* Named);
+
 // Refused before anything is tried: a search whose loops would try more formulas than this.
 inline constexpr double SearchSizeLimit = 1e12;
 

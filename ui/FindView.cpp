@@ -222,17 +222,19 @@ bool FindView::ReadRequest(FindRequest& Request, QString& Why) const {
     const std::string Adduct = CboAdduct->currentText() == QString::fromLatin1(Neutral)
                                    ? std::string()
                                    : CboAdduct->currentText().toStdString();
+    const std::string Ranges = TxtRanges->text().toStdString();
     std::string Notice;
     try {
         // The tables beside the program, as the window reads them: the current folder's.
-        const IsotopeTable Isotopes(IsotopeTableBeside(std::string(ElementTableName)));
         std::unique_ptr<AdductTable> Named;
         try {
             Named = std::make_unique<AdductTable>(AdductTableBeside(std::string(ElementTableName)));
         } catch (const RunTimeError&) { // the notation still reads without names
         }
-        if (SetUpSearch(Request, TxtRanges->text().toStdString(), Adduct,
-                        AtomicNumbers(ElementTable()), Isotopes, Named.get(), Notice))
+        const IsotopeTable Isotopes(IsotopeTableBeside(std::string(ElementTableName)),
+                                    SearchSymbols(Ranges, Adduct, Named.get()));
+        if (SetUpSearch(Request, Ranges, Adduct, AtomicNumbers(ElementTable()), Isotopes,
+                        Named.get(), Notice))
             return true;
     } catch (const RunTimeError& Failure) {
         Notice = ErrorNumberText(Failure.Number()) + " reading the tables";
