@@ -103,10 +103,12 @@ TEST(IsotopeTableTest, BrokenRowsAreNamedByFileAndLineAndLeftOut) {
 
     // Read for a few symbols, the rows of the others are passed over, broken or not.
     const IsotopeTable Some(Path, {"O", "N"});
-    EXPECT_EQ(Some.Notices(), (std::vector<std::string>{
-                                  Path + ", line 5: the abundance 1.5 is outside 0 to 1",
-                                  Path + ", line 6: the abundance -0.1 is outside 0 to 1",
-                              }));
+    EXPECT_EQ(Some.Notices(),
+              (std::vector<std::string>{
+                  Path + ", line 5: the abundance 1.5 is outside 0 to 1",
+                  Path + ", line 6: the abundance -0.1 is outside 0 to 1",
+                  Path + ", line 8: the mass number 16.5 is no whole number from 1 on",
+              }));
     EXPECT_TRUE(Some.Of("C").empty());
     EXPECT_EQ(Some.Of("O").size(), 1u);
 
