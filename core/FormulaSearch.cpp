@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <numeric>
 #include <queue>
@@ -521,11 +522,15 @@ private:
         const double Most = Max[Next] * Mass[Next] + Max[Last] * Mass[Last];
         constexpr double MostBins = 1 << 23;
         ByBin = 1 / std::max(High - Low, (Most - PairLeast) / MostBins);
-        PairBins.assign(static_cast<std::size_t>((Most - PairLeast) * ByBin) + 2, 0);
+        // A bit a bin: a few pages to touch, not a page for every 4096 bins.
+        BinCount = static_cast<std::size_t>((Most - PairLeast) * ByBin) + 2;
+        PairBins.assign(BinCount / 64 + 1, 0);
         for (int Count = Min[Next]; Count <= Max[Next]; ++Count) {
             const double Part = Count * Mass[Next] - PairLeast;
-            for (int Solved = Min[Last]; Solved <= Max[Last]; ++Solved)
-                PairBins[static_cast<std::size_t>((Part + Solved * Mass[Last]) * ByBin)] = 1;
+            for (int Solved = Min[Last]; Solved <= Max[Last]; ++Solved) {
+                const auto Bin = static_cast<std::size_t>((Part + Solved * Mass[Last]) * ByBin);
+                PairBins[Bin / 64] |= std::uint64_t{1} << (Bin % 64);
+            }
         }
     }
 
@@ -533,12 +538,12 @@ private:
     // further); a bin either side more, for the rounding of the bins' edges.
     bool PairCanFill(double Least) const {
         const double First = (Least - PairLeast) * ByBin - 1;
-        if (!(First < static_cast<double>(PairBins.size())) || First + 4 < 0)
+        if (!(First < static_cast<double>(BinCount)) || First + 4 < 0)
             return false;
         const std::size_t From = First > 0 ? static_cast<std::size_t>(First) : 0;
-        const std::size_t To = std::min(PairBins.size(), static_cast<std::size_t>(First + 4));
+        const std::size_t To = std::min(BinCount, static_cast<std::size_t>(First + 4));
         for (std::size_t Bin = From; Bin < To; ++Bin)
-            if (PairBins[Bin])
+            if (PairBins[Bin / 64] >> (Bin % 64) & 1)
                 return true;
         return false;
     }
@@ -819,7 +824,8 @@ private:
     std::vector<std::size_t> Order; // the request's element at each level
     std::vector<double> Mass, Inverse;
     double PairShift = 0, Turn = 0, ByTurn = 0;
-    std::vector<unsigned char> PairBins; // empty when not marked
+    std::vector<std::uint64_t> PairBins; // empty when not marked
+    std::size_t BinCount = 0;
     double PairLeast = 0, ByBin = 1;
     bool Up = true;
     static constexpr double Margin = 1e-7; // far above the rounding of the gap
