@@ -521,7 +521,9 @@ private:
         PairLeast = Min[Next] * Mass[Next] + Min[Last] * Mass[Last];
         const double Most = Max[Next] * Mass[Next] + Max[Last] * Mass[Last];
         constexpr double MostBins = 1 << 23;
-        ByBin = 1 / std::max(High - Low, (Most - PairLeast) / MostBins);
+        ByBin = 1 / std::max((High - Low) / 2, (Most - PairLeast) / MostBins);
+        BinSlack = 1e-9 * std::max(1.0, High);
+        BinsWide = (High - Low + 2 * BinSlack) * ByBin;
         // A bit a bin: a few pages to touch, not a page for every 4096 bins.
         BinCount = static_cast<std::size_t>((Most - PairLeast) * ByBin) + 2;
         PairBins.assign(BinCount / 64 + 1, 0);
@@ -534,15 +536,17 @@ private:
         }
     }
 
-    // Whether the last two elements can fill a remainder from Least on (the window's width
-    // further); a bin either side more, for the rounding of the bins' edges.
+    // Whether the last two elements can fill a remainder from Least to Least + Width. The
+    // bins' edges are rounded as the pairs' masses are, far within the window's slack, which
+    // widens the bins looked at.
     bool PairCanFill(double Least) const {
-        const double First = (Least - PairLeast) * ByBin - 1;
-        if (!(First < static_cast<double>(BinCount)) || First + 4 < 0)
+        const double First = (Least - BinSlack - PairLeast) * ByBin;
+        const double End = First + BinsWide;
+        if (!(First < static_cast<double>(BinCount)) || End < 0)
             return false;
         const std::size_t From = First > 0 ? static_cast<std::size_t>(First) : 0;
-        const std::size_t To = std::min(BinCount, static_cast<std::size_t>(First + 4));
-        for (std::size_t Bin = From; Bin < To; ++Bin)
+        const std::size_t To = std::min(BinCount - 1, static_cast<std::size_t>(End));
+        for (std::size_t Bin = From; Bin <= To; ++Bin)
             if (PairBins[Bin / 64] >> (Bin % 64) & 1)
                 return true;
         return false;
@@ -661,6 +665,10 @@ private:
         if (!(std::fabs(Error) <= Window) || !Passes(ByElement))
             return;
         ++Result.Found;
+        // Without peaks the rank is the error: one that can't enter a full list is not made.
+        if (R.Peaks.empty() && Result.Candidates.size() == R.Max &&
+            std::fabs(Error / R.Measured * 1e6) > std::fabs(Result.Candidates.front().ErrorPpm))
+            return;
         Candidate Made;
         Made.Counts = ByElement;
         Made.Mass = M;
@@ -826,7 +834,7 @@ private:
     double PairShift = 0, Turn = 0, ByTurn = 0;
     std::vector<std::uint64_t> PairBins; // empty when not marked
     std::size_t BinCount = 0;
-    double PairLeast = 0, ByBin = 1;
+    double PairLeast = 0, ByBin = 1, BinSlack = 0, BinsWide = 0;
     bool Up = true;
     static constexpr double Margin = 1e-7; // far above the rounding of the gap
     std::vector<int> Min, Max;
