@@ -368,6 +368,14 @@ TEST(CommandLineTest, FindWritesABlockOfCandidatesPerMass) {
     EXPECT_EQ(Protonated.Out, "measured\tformula\tmass\tmz\terror (ppm)\terror (mDa)\trdbe\n"
                               "195.0877\tC8H10N4O2\t194.080376\t195.087652\t-0.25\t-0.048\t6.0\n");
 
+    // As [M+Na]+, sodium outside the ranges: 194.08037556 + 22.98976928 - 0.000548579909 =
+    // 217.069596260.
+    EXPECT_EQ(RunVarnock({"--find", "217.0696", "--adduct", "[M+Na]+", "--ranges",
+                          "C0-10 H0-20 N0-4 O0-2"})
+                  .Out,
+              "measured\tformula\tmass\tmz\terror (ppm)\terror (mDa)\trdbe\n"
+              "217.0696\tC8H10N4O2\t194.080376\t217.069596\t-0.02\t-0.004\t6.0\n");
+
     Arguments[1] = "194.0804";
     Arguments.push_back("--json");
     const Ran Json = RunVarnock(Arguments);
