@@ -61,7 +61,7 @@ for Search in "508.2468|5|$Chnops" "937|5|$Chnops" "1500|2|$Large"; do
     Ranges=${Rest#*|}
     Peer=$(node "$Work/peer.js" "$Mass" "$Ppm" "$Ranges" time)
     hyperfine -N --warmup 20 --runs 300 --export-json "$Work/find.json" \
-        "$Build/varnock --find $Mass --ppm $Ppm --ranges '$Ranges'" >/dev/null
+        "$Build/varnock --find $Mass --ppm $Ppm --ranges '$Ranges'" >/dev/null 2>&1
     Ours=$(sed -n 's/^ *"median": \([0-9.e-]*\),*$/\1/p' "$Work/find.json" | head -1)
     awk -v S="$Mass at $Ppm ppm" -v P="$Peer" -v O="$Ours" \
         'BEGIN { printf "%s\t%.3f\t%.3f\t%.1f\n", S, P, O * 1000, P / (O * 1000) }'
