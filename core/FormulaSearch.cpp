@@ -518,19 +518,32 @@ private:
             (Max[Next] - Min[Next] + 1.0) * static_cast<double>(Max[Last] - Min[Last] + 1);
         if (Pairs > 4e6)
             return; // marking would cost more than it saves
-        PairLeast = Min[Next] * Mass[Next] + Min[Last] * Mass[Last];
-        const double Most = Max[Next] * Mass[Next] + Max[Last] * Mass[Last];
+        // Only the remainders the other elements can leave are asked about: from the window's
+        // low end less the most they weigh to its high end less the least.
+        BinSlack = 1e-9 * std::max(1.0, High);
+        PairLeast = std::max(Min[Next] * Mass[Next] + Min[Last] * Mass[Last],
+                             Low - (MostAfter[0] - MostAfter[Next]) - BinSlack);
+        const double Most = std::min(Max[Next] * Mass[Next] + Max[Last] * Mass[Last],
+                                     High - (LeastAfter[0] - LeastAfter[Next]) + BinSlack);
+        if (!(Most >= PairLeast))
+            return;
         constexpr double MostBins = 1 << 23;
         ByBin = 1 / std::max((High - Low) / 2, (Most - PairLeast) / MostBins);
-        BinSlack = 1e-9 * std::max(1.0, High);
         BinsWide = (High - Low + 2 * BinSlack) * ByBin;
         // A bit a bin: a few pages to touch, not a page for every 4096 bins.
         BinCount = static_cast<std::size_t>((Most - PairLeast) * ByBin) + 2;
         PairBins.assign(BinCount / 64 + 1, 0);
         for (int Count = Min[Next]; Count <= Max[Next]; ++Count) {
             const double Part = Count * Mass[Next] - PairLeast;
-            for (int Solved = Min[Last]; Solved <= Max[Last]; ++Solved) {
-                const auto Bin = static_cast<std::size_t>((Part + Solved * Mass[Last]) * ByBin);
+            int First = 0, End = -1;
+            if (!Span(-Part * Inverse[Last], (Most - PairLeast - Part) * Inverse[Last], Min[Last],
+                      Max[Last], First, End))
+                continue;
+            for (int Solved = First; Solved <= End; ++Solved) {
+                const double At = (Part + Solved * Mass[Last]) * ByBin;
+                if (At < 0)
+                    continue; // a rounding below the first bin's edge
+                const auto Bin = std::min(BinCount - 1, static_cast<std::size_t>(At));
                 PairBins[Bin / 64] |= std::uint64_t{1} << (Bin % 64);
             }
         }
