@@ -532,7 +532,7 @@ private:
         BinsWide = (High - Low + 2 * BinSlack) * ByBin;
         // A bit a bin: a few pages to touch, not a page for every 4096 bins.
         BinCount = static_cast<std::size_t>((Most - PairLeast) * ByBin) + 2;
-        PairBins.assign(BinCount / 64 + 1, 0);
+        PairBins.assign(BinCount / 64 + 2, 0); // a word more for the look at two
         for (int Count = Min[Next]; Count <= Max[Next]; ++Count) {
             const double Part = Count * Mass[Next] - PairLeast;
             int First = 0, End = -1;
@@ -559,10 +559,13 @@ private:
             return false;
         const std::size_t From = First > 0 ? static_cast<std::size_t>(First) : 0;
         const std::size_t To = std::min(BinCount - 1, static_cast<std::size_t>(End));
-        for (std::size_t Bin = From; Bin <= To; ++Bin)
-            if (PairBins[Bin / 64] >> (Bin % 64) & 1)
-                return true;
-        return false;
+        // The window's bins, a few, out of the word they start in and the next.
+        const std::size_t Word = From / 64, Shift = From % 64;
+        std::uint64_t Bits = PairBins[Word] >> Shift;
+        if (Shift != 0)
+            Bits |= PairBins[Word + 1] << (64 - Shift);
+        const std::size_t Wide = To - From + 1;
+        return Wide >= 64 ? Bits != 0 : (Bits & ((std::uint64_t{1} << Wide) - 1)) != 0;
     }
 
     // Each count of every element but the last is a formula tried; the last one's counts are
