@@ -526,19 +526,9 @@ private:
         const bool Csv = Chosen.Csv;
         const char Between = Csv ? ',' : '\t';
         View.WantsReport = false;
-        Console::Handle Input = Console::StandardInput();
-        if (Chosen.ListFile != "-") {
-            Input = Console::OpenInput(Chosen.ListFile);
-            if (Input == Console::NoHandle)
-                throw InputError{Chosen.ListFile};
-        }
-        struct Closer {
-            Console::Handle File;
-            ~Closer() {
-                if (File != Console::StandardInput())
-                    Console::Close(File);
-            }
-        } Closing{Input};
+        const ListInput Input(Chosen.ListFile);
+        if (!Input.Opened())
+            throw InputError{Chosen.ListFile};
 
         const std::vector<std::string> Fields =
             Chosen.Fields ? *Chosen.Fields : std::vector<std::string>{"mass"};
@@ -547,7 +537,7 @@ private:
         for (const auto& Name : Fields)
             Heading += Between + (Name == "mass" ? std::string("mass (g)") : Name);
         Io.Out.Line(LineEnded(Heading + Between + "notices"));
-        LineReader Lines(Input, Io.Out);
+        LineReader Lines(Input.Handle(), Io.Out);
         std::string Formula;
         bool First = true;
         while (Next(Lines, Formula)) {

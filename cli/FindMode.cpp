@@ -158,16 +158,12 @@ private:
 
     // m/z and intensity a line, separated by blanks, a tab, a comma or a semicolon.
     bool ReadPeaks(const std::string& Path) {
-        const Console::Handle File = Console::OpenInput(Path);
-        if (File == Console::NoHandle) {
+        const ListInput File(Path);
+        if (!File.Opened()) {
             Tell(std::string(Program) + ": " + Path + ": can't be opened");
             return false;
         }
-        struct Closer {
-            Console::Handle File;
-            ~Closer() { Console::Close(File); }
-        } Closing{File};
-        LineReader Lines(File, Io.Out);
+        LineReader Lines(File.Handle(), Io.Out);
         std::string Line;
         std::size_t Number = 0;
         try {
@@ -214,23 +210,13 @@ private:
     }
 
     void List() {
-        Console::Handle Input = Console::StandardInput();
-        if (Settings.Masses != "-") {
-            Input = Console::OpenInput(Settings.Masses);
-            if (Input == Console::NoHandle) {
-                Unopened = Settings.Masses;
-                return;
-            }
+        const ListInput Input(Settings.Masses);
+        if (!Input.Opened()) {
+            Unopened = Settings.Masses;
+            return;
         }
-        struct Closer {
-            Console::Handle File;
-            ~Closer() {
-                if (File != Console::StandardInput())
-                    Console::Close(File);
-            }
-        } Closing{Input};
         Heading();
-        LineReader Lines(Input, Io.Out);
+        LineReader Lines(Input.Handle(), Io.Out);
         std::string Line;
         bool First = true;
         try {

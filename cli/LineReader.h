@@ -8,6 +8,25 @@
 
 namespace Varnock {
 
+// A list's input: standard input for "-", else the file named, closed when it goes.
+class ListInput {
+public:
+    explicit ListInput(const std::string& Path)
+        : File(Path == "-" ? Console::StandardInput() : Console::OpenInput(Path)) {}
+    ~ListInput() {
+        if (File != Console::NoHandle && File != Console::StandardInput())
+            Console::Close(File);
+    }
+    ListInput(const ListInput&) = delete;
+    ListInput& operator=(const ListInput&) = delete;
+
+    bool Opened() const { return File != Console::NoHandle; }
+    Console::Handle Handle() const { return File; }
+
+private:
+    Console::Handle File;
+};
+
 // Reads a file or standard input line by line; output goes out before each wait for input.
 class LineReader {
 public:

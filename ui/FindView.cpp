@@ -58,14 +58,6 @@ QLineEdit* Box(QWidget* Parent, const char* Name, const char* Spoken, const QStr
     return Made;
 }
 
-QPushButton* Button(QWidget* Parent, const char* Name, const QString& Text, const char* Spoken) {
-    auto* Made = new QPushButton(Text, Parent);
-    Made->setObjectName(QString::fromLatin1(Name));
-    Made->setAutoDefault(false);
-    Made->setAccessibleName(QString::fromLatin1(Spoken));
-    return Made;
-}
-
 QCheckBox* Rule(QWidget* Parent, const char* Name, const QString& Text, bool On, const char* Why) {
     auto* Made = new QCheckBox(Text, Parent);
     Made->setObjectName(QString::fromLatin1(Name));
@@ -106,11 +98,11 @@ FindView::FindView(QWidget* Parent) : QDialog(Parent) {
     ChkRatios = Rule(this, "ChkRatios", QStringLiteral("Element &ratios"), Defaults.Ratios,
                      "H/C 0.2 to 3.1, N/C 1.3, O/C 1.2, P/C 0.3, S/C 0.8 and the halogens' per "
                      "carbon, as Kind and Fiehn (2007) found in 99.7 % of known formulas");
-    CmdSearch = Button(this, "CmdSearch", QStringLiteral("&Search"), "Search");
+    CmdSearch = ViewButton(this, "CmdSearch", QStringLiteral("&Search"), "Search");
     CmdSearch->setDefault(true);
-    CmdCancel = Button(this, "CmdCancel", QStringLiteral("Cance&l"), "Cancel the search");
+    CmdCancel = ViewButton(this, "CmdCancel", QStringLiteral("Cance&l"), "Cancel the search");
     CmdCancel->setEnabled(false);
-    CmdClose = Button(this, "CmdClose", QStringLiteral("Close"), "Close");
+    CmdClose = ViewButton(this, "CmdClose", QStringLiteral("Close"), "Close");
     Progress = new QProgressBar(this);
     Progress->setObjectName(QStringLiteral("Progress"));
     Progress->setRange(0, 1000);
