@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <numeric>
-#include <queue>
 
 #include "core/AdductTable.h"
 #include "core/IsotopePattern.h"
