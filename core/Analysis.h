@@ -53,7 +53,10 @@ struct FormulaAnalysis {
     int Charge = 0;
     std::optional<double> MassToCharge;
     std::vector<PatternPeak> Pattern;
+    // What keeps a result from being given, or makes one incomplete.
     std::vector<std::string> Notices;
+    // How the formula was read where another reading was possible; the results stand.
+    std::vector<std::string> Notes;
 };
 
 // Isotopes may be null when the isotope table can't be read: then only the molar mass, the
@@ -64,8 +67,5 @@ FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Eleme
 FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Reading,
                         const ElementWeights& Elements, const IsotopeTable* Isotopes,
                         const AnalysisOptions& Options);
-
-// The charge written at the end of a formula that reads: ^2-, ^+, +3, --; 0 when none.
-int ChargeOf(std::string_view Formula);
 
 } // namespace Varnock
