@@ -206,15 +206,29 @@ private:
     std::vector<std::string> Typed;   // as typed, per row of the composition
 };
 
-IonAnalysis AnalyseIon(const std::vector<FormulaEntry>& Molecule, int Charge,
+IonAnalysis AnalyseIon(const std::vector<FormulaEntry>& Molecule, const FormulaAnalysis& Of,
                        const NamedAdduct& Asked, const ElementWeights& Elements,
                        const IsotopeTable* Isotopes, AnalysisOptions Options) {
     IonAnalysis Made{Asked.Name, {}};
     FormulaAnalysis& Ion = Made.Ion;
     const Adduct& Adding = Asked.Ion;
-    const std::string Head = "Adduct " + Asked.Name + ": ";
-    if (Charge != 0) {
-        Ion.Notices.push_back(Head + "the formula is charged already; give it neutral");
+    const auto Head = [&Asked] { return "Adduct " + Asked.Name + ": "; };
+    if (Of.Charge != 0) {
+        Ion.Notices.push_back(Head() + "the formula is charged already; give it neutral");
+        return Made;
+    }
+    if (Options.IonMassToChargeOnly) {
+        if (const auto Lacking = LackingEntry(Adding, Molecule)) {
+            Ion.Notices.push_back(LackingNotice(Adding, *Lacking));
+            return Made;
+        }
+        Ion.Read = true;
+        Ion.Charge = Adding.Charge;
+        if (const auto Shift = AdductShift(Adding, *Isotopes))
+            Ion.MassToCharge = AdductMassToCharge(Adding, *Of.Monoisotopic, *Shift);
+        else
+            Ion.Notices.push_back(Head() + "Isotopes: " + Isotopes->Path() +
+                                  " lacks an isotope it adds or removes");
         return Made;
     }
     const IonFormula Formed = FormIon(Adding, Molecule);
@@ -228,7 +242,7 @@ IonAnalysis AnalyseIon(const std::vector<FormulaEntry>& Molecule, int Charge,
     Options.Shares = false;
     Analyser(Elements, Isotopes, Options, Ion).Run(Formed.Entries);
     for (std::string& Notice : Ion.Notices)
-        Notice.insert(0, Head);
+        Notice.insert(0, Head());
     return Made;
 }
 
@@ -297,7 +311,7 @@ FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Readi
     for (const NamedAdduct& Asked : Options.Adducts)
         if (Result.Monoisotopic)
             Result.Ions.push_back(
-                AnalyseIon(Reading.Entries, Result.Charge, Asked, Elements, Isotopes, Options));
+                AnalyseIon(Reading.Entries, Result, Asked, Elements, Isotopes, Options));
     // As after a calculation: how a point or a blank was read, when another reading was possible.
     const std::string HowRead = ReadingNotice(Reading, Formula);
     if (!HowRead.empty())

@@ -34,6 +34,9 @@ struct AnalysisOptions {
     double Cut = 1e-4;
     // The adduct ions of the formula to analyse too.
     std::vector<NamedAdduct> Adducts;
+    // Each ion's m/z alone, from the molecule's monoisotopic mass and the adduct's shift: no
+    // formula, composition or pattern of the ion, as a list's columns need.
+    bool IonMassToChargeOnly = false;
 };
 
 // One element of the composition, its counts summed over the whole formula. A labelled
