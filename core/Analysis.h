@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Adduct.h"
+#include "core/AdductTable.h"
 #include "core/ElementTable.h"
 #include "core/FormulaReader.h"
 #include "core/IsotopePattern.h"
@@ -16,12 +16,6 @@
 #include "core/TypedFormula.h"
 
 namespace Varnock {
-
-// An adduct asked for, and what it is called: its notation, or its name in adducts.dat.
-struct NamedAdduct {
-    std::string Name;
-    Adduct Ion;
-};
 
 struct AnalysisOptions {
     bool Pattern = true;
