@@ -190,6 +190,10 @@ TEST(CommandLineTest, ExitStatusesAndWhatTheyPrint) {
          ExitTableUnreadable,
          "varnock: Error number 62 occured reading " + Truncated + "\n"},
         {{"--", "--mass"}, ExitNoticed, "--mass: Formula: character 1 \"-\" can't be read\n"},
+        {{"-a", "--adduct", "[M+H]", "H2O"},
+         ExitNoticed,
+         "varnock: Adduct [M+H]: at the end: the ion's charge belongs here, as in [M+H]+, [M-H]- "
+         "or [M+2H]2+\n"},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(::testing::PrintToString(Case.Arguments));
