@@ -98,18 +98,6 @@ std::string_view FieldAdduct(std::string_view Field) {
     return Field.starts_with("mz") ? Field.substr(2) : std::string_view();
 }
 
-std::vector<std::string> CommaList(std::string_view List) {
-    std::vector<std::string> Items;
-    for (std::size_t Start = 0; Start <= List.size();) {
-        std::size_t End = List.find(',', Start);
-        if (End == std::string_view::npos)
-            End = List.size();
-        Items.emplace_back(List.substr(Start, End - Start));
-        Start = End + 1;
-    }
-    return Items;
-}
-
 std::vector<NamedAdduct> ReadAdducts(const std::vector<std::string>& Texts,
                                      const AdductTable* Table, std::vector<std::string>& Refusals) {
     std::vector<NamedAdduct> Read;

@@ -25,11 +25,9 @@ std::string AnalysisField(std::string_view Field, const FormulaAnalysis& Analysi
 // The adduct a field names, "mz" and an adduct: "[M+H]+" of "mz[M+H]+"; empty for any other.
 std::string_view FieldAdduct(std::string_view Field);
 
-// The adducts of a comma-separated list, each a name of the table (which may be null) or the
-// notation; a refused one is left out, its notice added to Refusals.
+// The adducts asked for, each a name of the table (which may be null) or the notation; a
+// refused one is left out, its notice added to Refusals.
 std::vector<NamedAdduct> ReadAdducts(const std::vector<std::string>& Texts,
                                      const AdductTable* Table, std::vector<std::string>& Refusals);
-// The items of a comma-separated list.
-std::vector<std::string> CommaList(std::string_view List);
 
 } // namespace Varnock

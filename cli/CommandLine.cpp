@@ -10,6 +10,7 @@
 #include "core/Calculation.h"
 #include "core/ElementTable.h"
 #include "core/RunTimeError.h"
+#include "core/TextFile.h"
 #include "core/TextRules.h"
 #include "core/TypedFormula.h"
 
@@ -161,7 +162,9 @@ public:
 };
 
 std::vector<std::string> ReadFields(const std::string& List) {
-    std::vector<std::string> Fields = CommaList(List);
+    std::vector<std::string> Fields;
+    for (const std::string_view Field : RowFields(List))
+        Fields.emplace_back(Field);
     for (const std::string& Field : Fields) {
         if (FieldAdduct(Field).empty() &&
             std::find(FieldNames.begin(), FieldNames.end(), Field) == FieldNames.end()) {
@@ -249,8 +252,9 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
         } else if (Name == "--fields") {
             Read.Fields = ReadFields(Value(Index, Name, Given));
         } else if (Name == "--adduct") {
-            for (std::string& Adduct : CommaList(Value(Index, Name, Given)))
-                Read.Adducts.push_back(std::move(Adduct));
+            const std::string List = Value(Index, Name, Given);
+            for (const std::string_view Adduct : RowFields(List))
+                Read.Adducts.emplace_back(Adduct);
             Adducted = true;
         } else if (Name == "--resolution") {
             Read.Resolution = Value(Index, Name, Given);

@@ -208,7 +208,7 @@ private:
 
 IonAnalysis AnalyseIon(const std::vector<FormulaEntry>& Molecule, const FormulaAnalysis& Of,
                        const NamedAdduct& Asked, const ElementWeights& Elements,
-                       const IsotopeTable* Isotopes, AnalysisOptions Options) {
+                       const IsotopeTable* Isotopes, const AnalysisOptions& Options) {
     IonAnalysis Made{Asked.Name, {}};
     FormulaAnalysis& Ion = Made.Ion;
     const Adduct& Adding = Asked.Ion;
@@ -239,8 +239,13 @@ IonAnalysis AnalyseIon(const std::vector<FormulaEntry>& Molecule, const FormulaA
     Ion.Read = true;
     Ion.Charge = Adding.Charge;
     // The molar mass of the molecule is the formula's; an ion's shares tell nothing more.
-    Options.Shares = false;
-    Analyser(Elements, Isotopes, Options, Ion).Run(Formed.Entries);
+    AnalysisOptions OfIon;
+    OfIon.Pattern = Options.Pattern;
+    OfIon.Shares = false;
+    OfIon.Resolution = Options.Resolution;
+    OfIon.Ppm = Options.Ppm;
+    OfIon.Cut = Options.Cut;
+    Analyser(Elements, Isotopes, OfIon, Ion).Run(Formed.Entries);
     for (std::string& Notice : Ion.Notices)
         Notice.insert(0, Head());
     return Made;
