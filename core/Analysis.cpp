@@ -56,20 +56,11 @@ public:
     }
 
 private:
-    // D and T stand for 2H and 3H unless the isotope table has them as elements.
-    int HeavyHydrogen(const FormulaEntry& Entry) const {
-        if (Entry.MassNumber != 0 || (Entry.Symbol != "D" && Entry.Symbol != "T"))
-            return 0;
-        if (Isotopes && !Isotopes->Of(Entry.Symbol).empty())
-            return 0;
-        return Entry.Symbol == "D" ? 2 : 3;
-    }
-
     void Compose(const std::vector<FormulaEntry>& Entries) {
         Rows.reserve(Entries.size());
         Symbols.reserve(Entries.size());
         for (const FormulaEntry& Entry : Entries) {
-            const int Heavy = HeavyHydrogen(Entry);
+            const int Heavy = HeavyHydrogen(Entry.Symbol, Entry.MassNumber, Isotopes);
             const std::string_view Element = Heavy ? std::string_view("H") : Entry.Symbol;
             const int MassNumber = Heavy ? Heavy : Entry.MassNumber;
             auto Row = std::find_if(Rows.begin(), Rows.end(), [&](const CompositionRow& Each) {
@@ -149,8 +140,7 @@ private:
         bool Whole = true;
         std::vector<PatternAtoms> Atoms;
         for (const CompositionRow& Row : Result.Composition) {
-            const Isotope* Main = Row.MassNumber == 0 ? Isotopes->MostAbundant(Row.Element)
-                                                      : Isotopes->Find(Row.Element, Row.MassNumber);
+            const Isotope* Main = ExactIsotope(*Isotopes, Row.Element, Row.MassNumber);
             if (!Main) {
                 Result.Notices.push_back(
                     "Isotopes: " + Isotopes->Path() + " has no " +
@@ -213,6 +203,51 @@ private:
     std::vector<std::string> Typed;   // as typed, per row of the composition
 };
 
+IonAnalysis AnalyseIon(const std::vector<FormulaEntry>& Molecule, const FormulaAnalysis& Of,
+                       const NamedAdduct& Asked, const ElementWeights& Elements,
+                       const IsotopeTable* Isotopes, const AnalysisOptions& Options) {
+    IonAnalysis Made{Asked.Name, {}};
+    FormulaAnalysis& Ion = Made.Ion;
+    const Adduct& Adding = Asked.Ion;
+    const auto Head = [&Asked] { return "Adduct " + Asked.Name + ": "; };
+    if (Of.Charge != 0) {
+        Ion.Notices.push_back(Head() + "the formula is charged already; give it neutral");
+        return Made;
+    }
+    if (Options.IonMassToChargeOnly) {
+        if (const auto Lacking = LackingEntry(Adding, Molecule)) {
+            Ion.Notices.push_back(LackingNotice(Adding, *Lacking));
+            return Made;
+        }
+        Ion.Read = true;
+        Ion.Charge = Adding.Charge;
+        if (const auto Shift = AdductShift(Adding, *Isotopes))
+            Ion.MassToCharge = AdductMassToCharge(Adding, *Of.Monoisotopic, *Shift);
+        else
+            Ion.Notices.push_back(Head() + "Isotopes: " + Isotopes->Path() +
+                                  " lacks an isotope it adds or removes");
+        return Made;
+    }
+    const IonFormula Formed = FormIon(Adding, Molecule);
+    if (Formed.Lacking) {
+        Ion.Notices.push_back(LackingNotice(Adding, *Formed.Lacking));
+        return Made;
+    }
+    Ion.Read = true;
+    Ion.Charge = Adding.Charge;
+    // The molar mass of the molecule is the formula's; an ion's shares tell nothing more.
+    AnalysisOptions OfIon;
+    OfIon.Pattern = Options.Pattern;
+    OfIon.Shares = false;
+    OfIon.Resolution = Options.Resolution;
+    OfIon.Ppm = Options.Ppm;
+    OfIon.Cut = Options.Cut;
+    Analyser(Elements, Isotopes, OfIon, Ion).Run(Formed.Entries);
+    for (std::string& Notice : Ion.Notices)
+        Notice.insert(0, Head());
+    return Made;
+}
+
 } // namespace
 
 FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Elements,
@@ -245,6 +280,11 @@ FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Readi
     // As after a calculation: how the formula was read, where another reading was possible.
     Result.Notes = ReadingNotes(Reading, Formula);
     Analyser(Elements, Isotopes, Options, Result).Run(Reading.Entries);
+    // Without the molecule's exact mass its notices say why there are no ions either.
+    for (const NamedAdduct& Asked : Options.Adducts)
+        if (Result.Monoisotopic)
+            Result.Ions.push_back(
+                AnalyseIon(Reading.Entries, Result, Asked, Elements, Isotopes, Options));
     return Result;
 }
 
