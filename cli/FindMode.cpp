@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/AnalysisOutput.h"
 #include "cli/Console.h"
 #include "cli/LineReader.h"
 #include "core/AdductTable.h"
@@ -261,19 +262,22 @@ private:
                 Notices.push_back("no formula within " + Tolerance() + " in " + Settings.Ranges);
         }
         const bool Failed = !Notices.empty();
+        // A note, not an error: the candidates kept are the best.
+        std::vector<std::string> Notes;
         if (!Failed && Result.Found > Result.Candidates.size())
-            Notices.push_back("the " + std::to_string(Result.Candidates.size()) + " best of " +
-                              std::to_string(Result.Found) + " candidates (--max)");
-        Write(Text, Result, Notices);
-        for (const std::string& Notice : Notices)
-            Io.Err.Line(LineEnded(Text + ": " + Notice, Io));
+            Notes.push_back("the " + std::to_string(Result.Candidates.size()) + " best of " +
+                            std::to_string(Result.Found) + " candidates (--max)");
+        Write(Text, Result, Notices, Notes);
+        for (const auto* Told : {&Notices, &Notes})
+            for (const std::string& Notice : *Told)
+                Io.Err.Line(LineEnded(Text + ": " + Notice, Io));
         if (Failed)
             Status = std::max(Status, static_cast<int>(ExitNoticed));
         Io.Out.Flush();
     }
 
     void Write(const std::string& Text, const FindResult& Result,
-               const std::vector<std::string>& Notices) {
+               const std::vector<std::string>& Notices, const std::vector<std::string>& Notes) {
         const bool Scored = !Request.Peaks.empty();
         if (Settings.Json) {
             using Json = nlohmann::ordered_json;
@@ -281,21 +285,27 @@ private:
             Object["measured"] = Text;
             Json List = Json::array();
             for (const Candidate& Each : Result.Candidates) {
+                // Numbers as the analysis writes them, to 15 significant digits.
                 Json Row = {{"formula", Each.Hill},
-                            {"mass", Each.Mass},
-                            {"errorPpm", Each.ErrorPpm},
-                            {"errorMilliDalton", Each.ErrorMilliDalton},
+                            {"mass", WrittenNumber(Each.Mass)},
+                            {"errorPpm", WrittenNumber(Each.ErrorPpm)},
+                            {"errorMilliDalton", WrittenNumber(Each.ErrorMilliDalton)},
                             {"rdbe", Each.Rdbe}};
                 if (Settings.Adduct)
-                    Row["mz"] = Each.MassToCharge;
+                    Row["mz"] = WrittenNumber(Each.MassToCharge);
                 if (Scored)
-                    Row["score"] = Each.Score;
+                    Row["score"] = WrittenNumber(Each.Score);
                 List.push_back(std::move(Row));
             }
             Object["candidates"] = std::move(List);
             Object["found"] = Result.Found;
             Object["cut"] = Result.Cut;
-            Object["notices"] = Notices;
+            // As the analysis writes them: errors, where the list is none or not whole, and notes.
+            Json Told = Json::array();
+            for (const auto& [Kind, List] : {std::pair{"error", &Notices}, {"note", &Notes}})
+                for (const std::string& Notice : *List)
+                    Told.push_back({{"kind", Kind}, {"text", Notice}});
+            Object["notices"] = std::move(Told);
             Io.Out.Line(LineEnded(Object.dump(-1, ' ', false, Json::error_handler_t::replace), Io));
             return;
         }
@@ -335,9 +345,8 @@ private:
 } // namespace
 
 bool IsFindOption(std::string_view Name) {
-    for (const std::string_view Each :
-         {"--ppm", "--mda", "--ranges", "--rdbe", "--max", "--peaks", "--limit", "--adduct",
-          "--even-electron", "--senior", "--ratios"})
+    for (const std::string_view Each : {"--ppm", "--mda", "--ranges", "--rdbe", "--max", "--peaks",
+                                        "--limit", "--even-electron", "--senior", "--ratios"})
         if (Name == Each)
             return true;
     return false;
@@ -366,8 +375,6 @@ std::string ReadFindOption(std::string_view Name, const std::string& Value,
             return Wrong;
     } else if (Name == "--peaks") {
         Settings.Peaks = Value;
-    } else if (Name == "--adduct") {
-        Settings.Adduct = Value;
     } else {
         bool& Rule = Name == "--even-electron" ? Settings.Rules.EvenElectron
                      : Name == "--senior"      ? Settings.Rules.Senior

@@ -263,25 +263,39 @@ double AdductMoleculeMass(const Adduct& Ion, double MassToCharge, double Shift) 
     return (MassToCharge * std::abs(Ion.Charge) - Shift) / Ion.Molecules;
 }
 
+std::optional<std::size_t> LackingEntry(const Adduct& Ion,
+                                        const std::vector<FormulaEntry>& Molecule) {
+    const auto Sum = [](const std::vector<FormulaEntry>& Entries, const FormulaEntry& Like) {
+        double Count = 0;
+        for (const FormulaEntry& Entry : Entries)
+            if (Entry.Symbol == Like.Symbol && Entry.MassNumber == Like.MassNumber)
+                Count += Entry.Count.AsDouble();
+        return Count;
+    };
+    for (std::size_t At = 0; At < Ion.Removed.size(); ++At) {
+        const FormulaEntry& Removed = Ion.Removed[At];
+        const double Left = Ion.Molecules * Sum(Molecule, Removed) + Sum(Ion.Added, Removed) -
+                            Removed.Count.AsDouble();
+        // Decimal counts may leave a rounding error where the count comes to 0.
+        if (Left < -1e-9)
+            return At;
+    }
+    return std::nullopt;
+}
+
 IonFormula FormIon(const Adduct& Ion, const std::vector<FormulaEntry>& Molecule) {
+    if (const auto Lacking = LackingEntry(Ion, Molecule))
+        return {{}, Lacking};
     IonFormula Formed;
     for (const FormulaEntry& Entry : Molecule)
         Merge(Formed.Entries, Entry, Ion.Molecules);
     for (const FormulaEntry& Entry : Ion.Added)
         Merge(Formed.Entries, Entry, 1);
-    std::vector<std::size_t> Taken;
     for (const FormulaEntry& Entry : Ion.Removed)
-        Taken.push_back(Merge(Formed.Entries, Entry, -1));
-    // Decimal counts may leave a rounding error where the count comes to 0.
-    const auto Zero = [](const FormulaEntry& Entry) {
+        Merge(Formed.Entries, Entry, -1);
+    std::erase_if(Formed.Entries, [](const FormulaEntry& Entry) {
         return std::abs(Entry.Count.AsDouble()) < 1e-9;
-    };
-    for (std::size_t At = 0; At < Taken.size(); ++At) {
-        const FormulaEntry& Left = Formed.Entries[Taken[At]];
-        if (Left.Count.AsDouble() < 0 && !Zero(Left))
-            return {{}, At};
-    }
-    std::erase_if(Formed.Entries, Zero);
+    });
     return Formed;
 }
 

@@ -89,6 +89,9 @@ struct IonFormula {
     std::optional<std::size_t> Lacking;
 };
 IonFormula FormIon(const Adduct& Ion, const std::vector<FormulaEntry>& Molecule);
+// The same Lacking alone, without forming the ion: for a list, quickly.
+std::optional<std::size_t> LackingEntry(const Adduct& Ion,
+                                        const std::vector<FormulaEntry>& Molecule);
 
 // Why the ion can't be formed, for IonFormula's Lacking:
 // Adduct [M-H2O+H]+: character 4 "H": removes O, of which there is too little

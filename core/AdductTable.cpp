@@ -46,11 +46,14 @@ AdductReading ReadNamedAdduct(std::string_view Text, const AdductTable* Table) {
     return ReadAdduct(Text);
 }
 
-const std::vector<std::string>& CommonAdducts() {
-    static const std::vector<std::string> Common = {
-        "[M+H]+",     "[M+NH4]+", "[M+Na]+", "[M+K]+",    "[M+2H]2+", "[2M+H]+",
-        "[M-H2O+H]+", "[M-H]-",   "[M+Cl]-", "[M+HCOO]-", "[2M-H]-",
-    };
+const std::vector<NamedAdduct>& CommonAdducts() {
+    static const std::vector<NamedAdduct> Common = [] {
+        std::vector<NamedAdduct> Read;
+        for (const char* Name : {"[M+H]+", "[M+NH4]+", "[M+Na]+", "[M+K]+", "[M+2H]2+", "[2M+H]+",
+                                 "[M-H2O+H]+", "[M-H]-", "[M+Cl]-", "[M+HCOO]-", "[2M-H]-"})
+            Read.push_back({Name, ReadAdduct(Name).Ion});
+        return Read;
+    }();
     return Common;
 }
 

@@ -16,6 +16,12 @@ namespace Varnock {
 
 inline constexpr std::string_view AdductTableName = "adducts.dat";
 
+// An adduct asked for, and what it is called: its notation, or its name in adducts.dat.
+struct NamedAdduct {
+    std::string Name;
+    Adduct Ion;
+};
+
 class AdductTable {
 public:
     AdductTable() = default;
@@ -43,7 +49,7 @@ private:
 AdductReading ReadNamedAdduct(std::string_view Text, const AdductTable* Table);
 
 // The ions the analysis view lists: the common positive and negative ones.
-const std::vector<std::string>& CommonAdducts();
+const std::vector<NamedAdduct>& CommonAdducts();
 
 // The adduct table's path beside an element table file: the same folder.
 std::string AdductTableBeside(std::string_view ElementTablePath);

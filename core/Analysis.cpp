@@ -14,10 +14,6 @@ namespace Varnock {
 
 namespace {
 
-bool IsDigit(char Character) {
-    return Character >= '0' && Character <= '9';
-}
-
 // Hill order: C first and H next when there is carbon, the rest alphabetical; isotopes after
 // their element, lightest first. As a number, with room for a row index below it.
 std::uint64_t HillKey(const CompositionRow& Row, bool Carbon) {
@@ -179,7 +175,8 @@ private:
         if (!Options.Pattern)
             return;
         if (!Whole) {
-            Result.Notices.push_back("Isotope pattern: it needs whole counts");
+            // The masses stand; only the pattern can't be given.
+            Result.Notes.push_back("Isotope pattern: it needs whole counts");
             return;
         }
         if (Options.Resolution > 0 && !HasFineStructure()) {
@@ -206,15 +203,29 @@ private:
     std::vector<std::string> Typed;   // as typed, per row of the composition
 };
 
-IonAnalysis AnalyseIon(const std::vector<FormulaEntry>& Molecule, int Charge,
+IonAnalysis AnalyseIon(const std::vector<FormulaEntry>& Molecule, const FormulaAnalysis& Of,
                        const NamedAdduct& Asked, const ElementWeights& Elements,
-                       const IsotopeTable* Isotopes, AnalysisOptions Options) {
+                       const IsotopeTable* Isotopes, const AnalysisOptions& Options) {
     IonAnalysis Made{Asked.Name, {}};
     FormulaAnalysis& Ion = Made.Ion;
     const Adduct& Adding = Asked.Ion;
-    const std::string Head = "Adduct " + Asked.Name + ": ";
-    if (Charge != 0) {
-        Ion.Notices.push_back(Head + "the formula is charged already; give it neutral");
+    const auto Head = [&Asked] { return "Adduct " + Asked.Name + ": "; };
+    if (Of.Charge != 0) {
+        Ion.Notices.push_back(Head() + "the formula is charged already; give it neutral");
+        return Made;
+    }
+    if (Options.IonMassToChargeOnly) {
+        if (const auto Lacking = LackingEntry(Adding, Molecule)) {
+            Ion.Notices.push_back(LackingNotice(Adding, *Lacking));
+            return Made;
+        }
+        Ion.Read = true;
+        Ion.Charge = Adding.Charge;
+        if (const auto Shift = AdductShift(Adding, *Isotopes))
+            Ion.MassToCharge = AdductMassToCharge(Adding, *Of.Monoisotopic, *Shift);
+        else
+            Ion.Notices.push_back(Head() + "Isotopes: " + Isotopes->Path() +
+                                  " lacks an isotope it adds or removes");
         return Made;
     }
     const IonFormula Formed = FormIon(Adding, Molecule);
@@ -225,45 +236,19 @@ IonAnalysis AnalyseIon(const std::vector<FormulaEntry>& Molecule, int Charge,
     Ion.Read = true;
     Ion.Charge = Adding.Charge;
     // The molar mass of the molecule is the formula's; an ion's shares tell nothing more.
-    Options.Shares = false;
-    Analyser(Elements, Isotopes, Options, Ion).Run(Formed.Entries);
+    AnalysisOptions OfIon;
+    OfIon.Pattern = Options.Pattern;
+    OfIon.Shares = false;
+    OfIon.Resolution = Options.Resolution;
+    OfIon.Ppm = Options.Ppm;
+    OfIon.Cut = Options.Cut;
+    Analyser(Elements, Isotopes, OfIon, Ion).Run(Formed.Entries);
     for (std::string& Notice : Ion.Notices)
-        Notice.insert(0, Head);
+        Notice.insert(0, Head());
     return Made;
 }
 
 } // namespace
-
-int ChargeOf(std::string_view Formula) {
-    // The charge is what follows the first sign or caret of the formula's last run of digits,
-    // blanks, signs and carets; digits before it are a count.
-    std::size_t Start = Formula.size();
-    while (Start > 0) {
-        const char Character = Formula[Start - 1];
-        if (!IsDigit(Character) && Character != ' ' && Character != '\t' && Character != '\n' &&
-            Character != '+' && Character != '-' && Character != '^')
-            break;
-        --Start;
-    }
-    const std::size_t First = Formula.find_first_of("^+-", Start);
-    if (First == std::string_view::npos)
-        return 0;
-    int Size = 0, Signs = 0;
-    char Sign = 0;
-    for (std::size_t At = First; At < Formula.size(); ++At) {
-        const char Character = Formula[At];
-        if (IsDigit(Character)) {
-            Size = Size * 10 + (Character - '0');
-        } else if (Character == '+' || Character == '-') {
-            Sign = Character;
-            ++Signs;
-        }
-        if (Size > 1000000)
-            break;
-    }
-    const int Magnitude = Size > 0 ? Size : Signs;
-    return Sign == '-' ? -Magnitude : Magnitude;
-}
 
 FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Elements,
                         const IsotopeTable* Isotopes, const AnalysisOptions& Options) {
@@ -291,17 +276,15 @@ FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Readi
         return Result;
     }
     Result.Read = true;
-    Result.Charge = ChargeOf(Formula.Text);
+    Result.Charge = Reading.Charge;
+    // As after a calculation: how the formula was read, where another reading was possible.
+    Result.Notes = ReadingNotes(Reading, Formula);
     Analyser(Elements, Isotopes, Options, Result).Run(Reading.Entries);
     // Without the molecule's exact mass its notices say why there are no ions either.
     for (const NamedAdduct& Asked : Options.Adducts)
         if (Result.Monoisotopic)
             Result.Ions.push_back(
-                AnalyseIon(Reading.Entries, Result.Charge, Asked, Elements, Isotopes, Options));
-    // As after a calculation: how a point or a blank was read, when another reading was possible.
-    const std::string HowRead = ReadingNotice(Reading, Formula);
-    if (!HowRead.empty())
-        Result.Notices.push_back(HowRead);
+                AnalyseIon(Reading.Entries, Result, Asked, Elements, Isotopes, Options));
     return Result;
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Adduct.h"
+#include "core/AdductTable.h"
 #include "core/ElementTable.h"
 #include "core/FormulaReader.h"
 #include "core/IsotopePattern.h"
@@ -16,12 +16,6 @@
 #include "core/TypedFormula.h"
 
 namespace Varnock {
-
-// An adduct asked for, and what it is called: its notation, or its name in adducts.dat.
-struct NamedAdduct {
-    std::string Name;
-    Adduct Ion;
-};
 
 struct AnalysisOptions {
     bool Pattern = true;
@@ -34,6 +28,9 @@ struct AnalysisOptions {
     double Cut = 1e-4;
     // The adduct ions of the formula to analyse too.
     std::vector<NamedAdduct> Adducts;
+    // Each ion's m/z alone, from the molecule's monoisotopic mass and the adduct's shift: no
+    // formula, composition or pattern of the ion, as a list's columns need.
+    bool IonMassToChargeOnly = false;
 };
 
 // One element of the composition, its counts summed over the whole formula. A labelled
@@ -64,7 +61,10 @@ struct FormulaAnalysis {
     int Charge = 0;
     std::optional<double> MassToCharge;
     std::vector<PatternPeak> Pattern;
+    // What keeps a result from being given, or makes one incomplete.
     std::vector<std::string> Notices;
+    // How the formula was read where another reading was possible; the results stand.
+    std::vector<std::string> Notes;
     std::vector<IonAnalysis> Ions; // one per adduct asked for, when the formula was read
 };
 
@@ -84,8 +84,5 @@ FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Eleme
 FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Reading,
                         const ElementWeights& Elements, const IsotopeTable* Isotopes,
                         const AnalysisOptions& Options);
-
-// The charge written at the end of a formula that reads: ^2-, ^+, +3, --; 0 when none.
-int ChargeOf(std::string_view Formula);
 
 } // namespace Varnock

@@ -87,8 +87,8 @@ FindView::FindView(QWidget* Parent) : QDialog(Parent) {
     CboAdduct->setEditable(true);
     CboAdduct->setAccessibleName(QStringLiteral("Adduct"));
     CboAdduct->addItem(QString::fromLatin1(Neutral));
-    for (const std::string& Common : CommonAdducts())
-        CboAdduct->addItem(ToQt(Common));
+    for (const NamedAdduct& Common : CommonAdducts())
+        CboAdduct->addItem(ToQt(Common.Name));
     ChkEvenElectron =
         Rule(this, "ChkEvenElectron", QStringLiteral("&Even electrons"), Defaults.EvenElectron,
              "The ion has an even number of electrons: a whole RDBE for a neutral "

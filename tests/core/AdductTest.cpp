@@ -186,6 +186,7 @@ TEST(AdductTest, FormsTheIonOrSaysWhatTheMoleculeLacks) {
         {"C8H10N4O2", "[2M+H]+", "C*16 H*21 N*8 O*4"},
         {"CH3COOH", "[M-H]-", "C*2 H*3 O*2"},
         {"NaCl", "[M-Cl]+", "Na*1"},
+        {"CH4", "[2M-5H]5-", "C*2 H*3"},
         {"CH4", "[M-H2O+H]+", "",
          "Adduct [M-H2O+H]+: character 4 \"H\": removes more O than the molecule holds"},
         {"CH4", "[M-5H]5-", "",
