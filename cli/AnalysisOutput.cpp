@@ -21,10 +21,8 @@ std::string CompositionText(const FormulaAnalysis& Analysis, char Separator) {
 
 using Json = nlohmann::ordered_json;
 
-// A number as the text output writes it, to 15 significant digits: 249.677, not the
-// 249.67700000000002 that the double's shortest exact form would be.
 Json Number(double Value) {
-    return Json(std::strtod(NumberText(Value, '.').c_str(), nullptr));
+    return Json(WrittenNumber(Value));
 }
 
 Json Optional(const std::optional<double>& Value) {
@@ -32,6 +30,10 @@ Json Optional(const std::optional<double>& Value) {
 }
 
 } // namespace
+
+double WrittenNumber(double Value) {
+    return std::strtod(NumberText(Value, '.').c_str(), nullptr);
+}
 
 std::string AnalysisJson(std::string_view Formula, const FormulaAnalysis& Analysis,
                          bool FineStructure) {

@@ -13,6 +13,10 @@
 
 namespace Varnock {
 
+// A number as the text output writes it, to 15 significant digits: 249.677, not the
+// 249.67700000000002 that the double's shortest exact form would be. For JSON.
+double WrittenNumber(double Value);
+
 // One JSON object on one line, without its line end.
 std::string AnalysisJson(std::string_view Formula, const FormulaAnalysis& Analysis,
                          bool FineStructure);

@@ -6,6 +6,8 @@
 
 #include "cli/AnalysisOutput.h"
 #include "cli/Console.h"
+#include "cli/FindMode.h"
+#include "cli/LineReader.h"
 #include "core/Analysis.h"
 #include "core/Calculation.h"
 #include "core/ElementTable.h"
@@ -24,6 +26,7 @@ constexpr std::string_view HelpText =
     R"(Usage: varnock [OPTION]... FORMULA...
   or:  varnock --analysis [OPTION]... FORMULA...
   or:  varnock --list FILE [OPTION]...
+  or:  varnock --find MASS|FILE [OPTION]...
 Weigh chemical formulas against the element table, as the Varnock window does.
 Without arguments, varnock opens its window.
 
@@ -41,8 +44,10 @@ standard error, each after the formula it is about.
                     each adduct written [kM+X-Y]z with X and Y formulas, as in
                     '[M+H]+,[M+Na]+,[M-H]-,[M+2H]2+,[2M+H]+,[M-H2O+H]+', or a
                     name from adducts.dat beside the element table; quote it,
-                    as the shell reads [ ]
-  --json          with --analysis, one JSON object per formula and line
+                    as the shell reads [ ]. With --find, one adduct: the ion
+                    the masses were measured as
+  --json          with --analysis, one JSON object per formula and line; with
+                    --find, one per mass
   --resolution R  with --analysis, the isotope pattern's fine structure: peaks
                     closer than R merged, R in u (0.01, 0.01u) or ppm (5ppm);
                     the default is one peak per nominal mass (unit)@FINE@
@@ -60,6 +65,28 @@ standard error, each after the formula it is about.
                     default): --fields mass,mono,mz,hill,composition; and
                     mz followed by an adduct, the m/z of that adduct ion:
                     --fields 'mono,mz[M+H]+,mz[M-H]-'
+  --find MASS     list the formulas whose monoisotopic mass fits MASS (the
+                    neutral mass, or the m/z with --adduct), best first:
+                    measured, formula in Hill order, mass, m/z (with
+                    --adduct), error in ppm and mDa, RDBE; FILE (- for standard
+                    input) holds one mass a line and gives one block per mass
+  --ppm P         with --find, the tolerance in ppm of the m/z (default 5, at
+                    most 1000); --mda D gives it in mDa instead
+  --ranges R      with --find, the elements and their counts (default
+                    'C0-100 H0-202 N0-20 O0-20 P0-5 S0-5'); any element of the
+                    tables: 'C0-30 H0-60 Cl0-4 Na0-1'
+  --rdbe MIN-MAX  with --find, the molecule's RDBE within MIN and MAX (MAX may
+                    be left out: 0-); RDBE = C - H/2 + N/2 + 1, halogens as H,
+                    Si as C, P as N
+  --even-electron on|off  the ion has an even number of electrons: a whole RDBE
+                    for a neutral molecule (on)
+  --senior on|off the molecule meets the SENIOR rules of valences (on)
+  --ratios on|off the element ratios per carbon of Kind and Fiehn (2007) (off)
+  --max N         with --find, keep the N best candidates (default 100)
+  --limit N       with --find, stop a search after N formulas tried (default
+                    1000000000), with a notice
+  --peaks FILE    with --find, rank by how the candidates' isotope patterns
+                    agree with the peaks of FILE (m/z and intensity a line)
   --table FILE    read atomic weights from FILE instead of elements.dat beside
                     the program
   --point         write the decimal separator as ".", whatever the locale
@@ -83,7 +110,9 @@ A mass number and a symbol in square brackets is a labelled isotope: [13C]H4,
 Exit status:
  0  every formula gave its whole mass, with or without reading notes,
  1  a formula or an adduct was refused, a formula was empty or named an element
-      the table lacks, or can't form an adduct ion asked for,
+      the table lacks, or can't form an adduct ion asked for; with --find, a
+      mass was refused, found no formula, or its search was cut off by --limit
+      (a cut at --max is told, with 0),
  2  the command line could not be understood,
  3  the element table can't be read.
 )";
@@ -95,7 +124,7 @@ This is free software: you are free to change and redistribute it.
 There is NO WARRANTY, to the extent permitted by law.
 )";
 
-enum class Mode { Report, Mass, Analysis, List, Help, Version };
+enum class Mode { Report, Mass, Analysis, List, Find, Help, Version };
 
 // The list's columns between formula and notices when --fields doesn't choose them.
 const std::vector<std::string> ListFields = {"mass"};
@@ -117,6 +146,8 @@ struct Options {
     std::vector<std::string> Adducts; // as --adduct gives them
     std::string ListFile;
     std::vector<std::string> Formulas;
+    std::optional<FindSettings> Find;
+    std::string FindOption; // the first of --find's options given, for a usage error
 };
 
 // A usage error: what was wrong, told GNU style.
@@ -265,6 +296,19 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
         } else if (Name == "--csv") {
             NoValue();
             Read.Csv = true;
+        } else if (Name == "--find") {
+            if (!Read.Find)
+                Read.Find.emplace();
+            Read.Find->Masses = Value(Index, Name, Given);
+            Read.FindOption = "";
+        } else if (IsFindOption(Name)) {
+            if (!Read.Find) {
+                Read.Find.emplace();
+                Read.FindOption = Name;
+            }
+            if (std::string Wrong = ReadFindOption(Name, Value(Index, Name, Given), *Read.Find);
+                !Wrong.empty())
+                throw UsageError{Wrong};
         } else if (Name == "--table") {
             Read.Table = Value(Index, Name, Given);
         } else if (Name == "--point") {
@@ -278,16 +322,30 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
             throw UsageError{"unrecognized option '" + Argument + "'"};
         }
     }
+    if (Read.Find) {
+        if (!Read.FindOption.empty())
+            throw UsageError{Read.FindOption + " goes with --find"};
+        if (Read.Adducts.size() > 1)
+            throw UsageError{"--find takes one adduct"};
+        if (Adducted)
+            Read.Find->Adduct = Read.Adducts.empty() ? std::string() : Read.Adducts.front();
+        if (Analysis || Listed || Read.Chosen == Mode::Mass || Read.Csv || Read.Fields ||
+            Read.Resolution || !Read.Formulas.empty())
+            throw UsageError{"--find takes a mass or a file of masses, and no formula"};
+        Read.Find->Json = Read.Json;
+        Read.Chosen = Mode::Find;
+        return Read;
+    }
     if (Analysis) {
         if (Read.Chosen == Mode::Mass || Listed)
             throw UsageError{"--analysis goes with neither --mass nor --list"};
         Read.Chosen = Mode::Analysis;
     } else if (Read.Json) {
-        throw UsageError{"--json goes with --analysis"};
+        throw UsageError{"--json goes with --analysis or --find"};
     } else if (Read.Resolution) {
         throw UsageError{"--resolution goes with --analysis"};
     } else if (Adducted) {
-        throw UsageError{"--adduct goes with --analysis"};
+        throw UsageError{"--adduct goes with --analysis or --find"};
     }
     if (Read.Pattern.Resolution > 0 && !HasFineStructure())
         throw UsageError{"--resolution: this build of varnock has no fine structure"};
@@ -304,45 +362,6 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
     }
     return Read;
 }
-
-// Reads a file or standard input line by line; output goes out before each wait for input.
-class LineReader {
-public:
-    LineReader(Console::Handle From, LineOutput& Before) : From(From), Before(Before) {}
-
-    // The next line without its line end; false at the end of the input.
-    bool Next(std::string& Line) {
-        while (true) {
-            const std::size_t End = Buffer.find('\n', Start);
-            if (End != std::string::npos || Ended) {
-                if (Start >= Buffer.size() && End == std::string::npos)
-                    return false;
-                const std::size_t Stop = End == std::string::npos ? Buffer.size() : End;
-                Line.assign(Buffer, Start, Stop - Start);
-                Start = Stop + 1;
-                if (!Line.empty() && Line.back() == '\r')
-                    Line.pop_back();
-                return true;
-            }
-            Buffer.erase(0, Start);
-            Start = 0;
-            Before.Flush();
-            char Chunk[65536];
-            const long Count = Console::Read(From, Chunk, sizeof Chunk);
-            if (Count < 0)
-                throw RunTimeError(ErrDeviceIO);
-            Ended = Count == 0;
-            Buffer.append(Chunk, static_cast<std::size_t>(Count));
-        }
-    }
-
-private:
-    Console::Handle From;
-    LineOutput& Before;
-    std::string Buffer;
-    std::size_t Start = 0;
-    bool Ended = false;
-};
 
 bool Skipped(std::string_view Line) {
     return Line.find_first_not_of(" \t") == std::string_view::npos ||
@@ -381,15 +400,23 @@ public:
     int Go() {
         const ElementTable Table(Path);
         std::unique_ptr<ElementSnapshot> Snapshot;
+        std::unordered_map<std::string, int> Numbers; // the search's, read with the check
         try {
             if (Chosen.Chosen == Mode::List)
                 Snapshot = std::make_unique<ElementSnapshot>(Table);
+            else if (Chosen.Chosen == Mode::Find)
+                Numbers = AtomicNumbers(Table);
             else // a table that can't be read is told before any result
                 Table.ListAll([](const ElementRecord&) {});
         } catch (const RunTimeError& Failure) {
             Io.Err.Line(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) +
                         " reading " + Path + std::string(Io.LineEnd));
             return ExitTableUnreadable;
+        }
+        if (Chosen.Chosen == Mode::Find) {
+            return RunFind(*Chosen.Find, Path, Numbers,
+                           Chosen.Isotopes ? *Chosen.Isotopes : IsotopeTableBeside(Path), Io,
+                           Separator);
         }
         if (Chosen.Chosen == Mode::Analysis) {
             const ElementSnapshot Weights(Table);
@@ -558,19 +585,9 @@ private:
         const bool Csv = Chosen.Csv;
         const char Between = Csv ? ',' : '\t';
         View.WantsReport = false;
-        Console::Handle Input = Console::StandardInput();
-        if (Chosen.ListFile != "-") {
-            Input = Console::OpenInput(Chosen.ListFile);
-            if (Input == Console::NoHandle)
-                throw InputError{Chosen.ListFile};
-        }
-        struct Closer {
-            Console::Handle File;
-            ~Closer() {
-                if (File != Console::StandardInput())
-                    Console::Close(File);
-            }
-        } Closing{Input};
+        const ListInput Input(Chosen.ListFile);
+        if (!Input.Opened())
+            throw InputError{Chosen.ListFile};
 
         const std::vector<std::string> Fields = Chosen.Fields.value_or(ListFields);
         const bool Analysed = Fields != ListFields;
@@ -578,7 +595,7 @@ private:
         for (const auto& Name : Fields)
             Heading += Between + (Name == "mass" ? std::string("mass (g)") : Name);
         Io.Out.Line(LineEnded(Heading + Between + "notices"));
-        LineReader Lines(Input, Io.Out);
+        LineReader Lines(Input.Handle(), Io.Out);
         std::string Formula;
         bool First = true;
         while (Next(Lines, Formula)) {

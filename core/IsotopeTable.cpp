@@ -1,5 +1,6 @@
 #include "core/IsotopeTable.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/TextFile.h"
@@ -11,9 +12,22 @@ namespace {
 
 const std::vector<Isotope> None;
 
+// The symbol of a row, as RowFields and Unquoted would read it.
+std::string_view RowSymbol(std::string_view Row) {
+    std::string_view Field = Row.substr(0, Row.find(','));
+    while (!Field.empty() && (Field.front() == ' ' || Field.front() == '\t'))
+        Field.remove_prefix(1);
+    while (!Field.empty() && (Field.back() == ' ' || Field.back() == '\t'))
+        Field.remove_suffix(1);
+    return Unquoted(Field);
+}
+
 } // namespace
 
-IsotopeTable::IsotopeTable(std::string Path) : FilePath(std::move(Path)) {
+IsotopeTable::IsotopeTable(std::string Path) : IsotopeTable(std::move(Path), {}) {}
+
+IsotopeTable::IsotopeTable(std::string Path, std::vector<std::string> Symbols)
+    : FilePath(std::move(Path)), Only(std::move(Symbols)) {
     ForEachRow(FilePath,
                [this](std::string_view Row, std::size_t Number) { ReadLine(Row, Number); });
     for (auto& [Symbol, Element] : Elements) {
@@ -27,6 +41,8 @@ IsotopeTable::IsotopeTable(std::string Path) : FilePath(std::move(Path)) {
 }
 
 void IsotopeTable::ReadLine(std::string_view Line, std::size_t Number) {
+    if (!Only.empty() && std::find(Only.begin(), Only.end(), RowSymbol(Line)) == Only.end())
+        return;
     const std::vector<std::string_view> Fields = RowFields(Line);
     const std::size_t Count = Fields.size();
     const auto Fault = [&](const std::string& What) {

@@ -27,6 +27,9 @@ public:
     IsotopeTable() = default;
     // Failures of the file itself raise numbered run-time errors (53 when there is none).
     explicit IsotopeTable(std::string Path);
+    // Only the rows of these symbols, for a reader that needs a few elements of the table
+    // (their rows are read and checked as above; the others are passed over unread).
+    IsotopeTable(std::string Path, std::vector<std::string> Only);
 
     // The element's isotopes in file order; empty when the table has none.
     const std::vector<Isotope>& Of(std::string_view Symbol) const;
@@ -55,6 +58,7 @@ private:
     const Element* ElementOf(std::string_view Symbol) const;
 
     std::string FilePath;
+    std::vector<std::string> Only; // empty: every row
     std::unordered_map<std::string, Element, Hash, std::equal_to<>> Elements;
     std::vector<std::string> Faults;
 };

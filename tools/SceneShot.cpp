@@ -1,11 +1,14 @@
 // Screenshots of the window at work, for the README and for looking at: the window with a
-// formula calculated, or its analysis view. It runs the window in this process on an X display
-// (its own Xvfb unless DISPLAY is set) and reads the pixels back from the X server.
+// formula calculated, its analysis view, or its view of the formulas that fit a mass. It runs the
+// window in this process on an X display (its own Xvfb unless DISPLAY is set) and reads the pixels
+// back from the X server.
 //
 //   varnock-sceneshot --data DIR --formula F --out FILE.png [--view] [--size WxH]
+//                     [--find MASS [--adduct A]]
 //
 // DIR holds elements.dat and isotopes.dat (the build's top folder does). --view shoots the
-// analysis view, else the window; --size enlarges the window first. QT_SCALE_FACTOR applies.
+// analysis view, --find the search view after a search for MASS (as the adduct A's m/z), else
+// the window; --size enlarges the window first. QT_SCALE_FACTOR applies.
 // A message box the calculation shows is shot to FILE-notice.png and then closed.
 
 #include <cstdio>
@@ -21,13 +24,16 @@
 #include <QTimer>
 
 #include "tools/XProbe.h"
+#include <QComboBox>
+
 #include "ui/AnalysisView.h"
+#include "ui/FindView.h"
 #include "ui/FrmVarnock.h"
 
 using namespace Varnock;
 
 int main(int Argc, char** Argv) {
-    std::string Data, Formula, Out;
+    std::string Data, Formula, Out, Mass, Adduct;
     bool ShootView = false;
     int Width = 0, Height = 0;
     for (int Index = 1; Index < Argc; ++Index) {
@@ -47,6 +53,10 @@ int main(int Argc, char** Argv) {
             Formula = Next;
         else if (Word == "--out")
             Out = Next;
+        else if (Word == "--find")
+            Mass = Next;
+        else if (Word == "--adduct")
+            Adduct = Next;
         else if (Word == "--size" && std::sscanf(Next.c_str(), "%dx%d", &Width, &Height) == 2)
             continue;
         else {
@@ -106,6 +116,25 @@ int main(int Argc, char** Argv) {
             std::fprintf(stderr, "varnock-sceneshot: the analysis view was not shown\n");
             return 1;
         }
+    }
+    if (!Mass.empty()) {
+        Window.findChild<QPushButton*>(QStringLiteral("CmdFind"))->click();
+        FindView* Finder = Window.Finder();
+        if (!Finder || !QTest::qWaitForWindowExposed(Finder)) {
+            std::fprintf(stderr, "varnock-sceneshot: the search view was not shown\n");
+            return 1;
+        }
+        Finder->findChild<QLineEdit*>(QStringLiteral("TxtMass"))
+            ->setText(QString::fromStdString(Mass));
+        if (!Adduct.empty())
+            Finder->findChild<QComboBox*>(QStringLiteral("CboAdduct"))
+                ->setCurrentText(QString::fromStdString(Adduct));
+        Finder->Search();
+        if (!QTest::qWaitFor([&] { return !Finder->Searching(); }, 60000)) {
+            std::fprintf(stderr, "varnock-sceneshot: the search did not end\n");
+            return 1;
+        }
+        Shot = Finder;
     }
     // Let both paint, and the X server catch up.
     QTest::qWait(600);

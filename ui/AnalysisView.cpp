@@ -48,14 +48,6 @@ void AddRow(QTableWidget* Table, const std::array<std::string, Count>& Cells) {
     }
 }
 
-QPushButton* Button(QWidget* Parent, const char* Name, const QString& Text, const char* Spoken) {
-    auto* Made = new QPushButton(Text, Parent);
-    Made->setObjectName(QString::fromLatin1(Name));
-    Made->setAutoDefault(false);
-    Made->setAccessibleName(QString::fromLatin1(Spoken));
-    return Made;
-}
-
 } // namespace
 
 AnalysisView::AnalysisView(QWidget* Parent) : QDialog(Parent) {
@@ -83,9 +75,9 @@ AnalysisView::AnalysisView(QWidget* Parent) : QDialog(Parent) {
     Ions->setSelectionBehavior(QAbstractItemView::SelectRows);
     Ions->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(Ions, &QTableWidget::currentCellChanged, this, [this](int Row) { ShowPattern(Row); });
-    CmdCopy = Button(this, "CmdCopy", QStringLiteral("&Copy all"), "Copy all as text");
-    CmdSave = Button(this, "CmdSave", QStringLiteral("&Save plot..."), "Save plot");
-    CmdClose = Button(this, "CmdClose", QStringLiteral("Close"), "Close");
+    CmdCopy = ViewButton(this, "CmdCopy", QStringLiteral("&Copy all"), "Copy all as text");
+    CmdSave = ViewButton(this, "CmdSave", QStringLiteral("&Save plot..."), "Save plot");
+    CmdClose = ViewButton(this, "CmdClose", QStringLiteral("Close"), "Close");
     connect(CmdCopy, &QPushButton::clicked, this, [this] { CopyAll(); });
     connect(CmdSave, &QPushButton::clicked, this, [this] { AskSavePlot(); });
     connect(CmdClose, &QPushButton::clicked, this, &QDialog::close);

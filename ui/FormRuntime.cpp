@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPen>
+#include <QPushButton>
 #include <QTransform>
 
 #include "core/SystemServices.h"
@@ -78,6 +79,15 @@ void LineSurface::DrawSegment(QPointF From, QPointF To, std::uint32_t Colour) {
     ActivePainter->setPen(Pen);
     ActivePainter->drawLine(Start, End);
     ActivePainter->restore();
+}
+
+QPushButton* ViewButton(QWidget* Parent, const char* Name, const QString& Text,
+                        const char* Spoken) {
+    auto* Made = new QPushButton(Text, Parent);
+    Made->setObjectName(QString::fromLatin1(Name));
+    Made->setAutoDefault(false);
+    Made->setAccessibleName(QString::fromLatin1(Spoken));
+    return Made;
 }
 
 void ShowMessage(QWidget* Owner, const QString& Text) {

@@ -14,6 +14,7 @@
 #include <QString>
 
 class QPainter;
+class QPushButton;
 class QWidget;
 
 namespace Varnock::FormRuntime {
@@ -61,6 +62,9 @@ private:
     QPainter* ActivePainter = nullptr;
     QPointF Current;
 };
+
+// A button of a view: named for tests and screen readers, and no default button of its own.
+QPushButton* ViewButton(QWidget* Parent, const char* Name, const QString& Text, const char* Spoken);
 
 // A modal message box with an OK button only, no icon and the title "Varnock". Returns once
 // the user has closed it; the window keeps repainting meanwhile.

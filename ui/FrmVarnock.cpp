@@ -25,6 +25,7 @@
 #include "shell/CShell.h"
 #include "ui/AnalysisView.h"
 #include "ui/Bas3dEffects.h"
+#include "ui/FindView.h"
 #include "ui/FormControls.h"
 #include "ui/VarnockIcon.h"
 
@@ -46,6 +47,8 @@ constexpr QRect LstElementsPlace{30, 270, 1905, 690};
 constexpr QRect CmdCalculatePlace{3750, 240, 885, 315};
 constexpr QRect TxtFormulaPlace{2010, 240, 1695, 285};
 constexpr QRect CmdAnalysisPlace{3480, 2655, 1125, 225};
+// Below the report at the left, clear of the address: the way to the formulas from a mass.
+constexpr QRect CmdFindPlace{30, 2655, 1350, 225};
 
 template <typename Control>
 Control* Place(QWidget* Window, const char* Name, QRect Twips, const QFont& Font) {
@@ -110,6 +113,7 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
     TxtFormula = Place<FormulaBox>(this, "TxtFormula", TxtFormulaPlace, font());
     // Below the report, at the right: the way to the analysis view.
     CmdAnalysis = Place<QPushButton>(this, "CmdAnalysis", CmdAnalysisPlace, font());
+    CmdFind = Place<QPushButton>(this, "CmdFind", CmdFindPlace, font());
 
     for (QLabel* Label : {Label1, Label2, Label3, static_cast<QLabel*>(Label4)})
         Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -170,6 +174,12 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
     CmdAnalysis->setAutoDefault(false);
     connect(CmdAnalysis, &QPushButton::clicked, this, [this] { CmdAnalysisClick(); });
 
+    CmdFind->setText(QStringLiteral("Find by &mass..."));
+    CmdFind->setToolTip(QStringLiteral("The formulas whose mass fits a measured mass (Alt+M)"));
+    CmdFind->setFocusPolicy(Qt::NoFocus);
+    CmdFind->setAutoDefault(false);
+    connect(CmdFind, &QPushButton::clicked, this, [this] { CmdFindClick(); });
+
     // What a screen reader announces for each control.
     const std::pair<QWidget*, const char*> Names[] = {
         {Label1, "Elements:"},
@@ -182,6 +192,7 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
         {CmdCalculate, "Calculate"},
         {TxtFormula, "Enter Formula"},
         {CmdAnalysis, "Analysis"},
+        {CmdFind, "Find by mass"},
     };
     for (const auto& [Control, Name] : Names)
         Control->setAccessibleName(QString::fromLatin1(Name));
@@ -245,6 +256,8 @@ void FrmVarnock::resizeEvent(QResizeEvent* Event) {
 void FrmVarnock::closeEvent(QCloseEvent* Event) {
     if (View)
         View->close();
+    if (Search)
+        Search->close();
     QWidget::closeEvent(Event);
 }
 
@@ -268,6 +281,7 @@ void FrmVarnock::Arrange() {
     Set(TxtAnswer, TxtAnswerPlace, 0, ListTaller, Wider, Taller - ListTaller);
     Set(Label4, Label4Place, Wider / 2, Taller, 0, 0);
     Set(CmdAnalysis, CmdAnalysisPlace, Wider, Taller, 0, 0);
+    Set(CmdFind, CmdFindPlace, 0, Taller, 0, 0);
 }
 
 bool FrmVarnock::eventFilter(QObject* Watched, QEvent* Event) {
@@ -297,26 +311,44 @@ void FrmVarnock::CmdCalculateClick() {
     }
 }
 
+void FrmVarnock::PlaceBeside(QWidget* Shown) {
+    QRect Place(frameGeometry().topRight() + QPoint(8, 0), Shown->size());
+    if (const QScreen* Screen = screen()) {
+        const QRect Room = Screen->availableGeometry();
+        Place.setSize(Place.size().boundedTo(Room.size()));
+        Shown->resize(Place.size());
+        Place.moveRight(std::min(Place.right(), Room.right()));
+        Place.moveBottom(std::min(Place.bottom(), Room.bottom()));
+        Place.moveTopLeft(
+            QPoint(std::max(Place.left(), Room.left()), std::max(Place.top(), Room.top())));
+    }
+    Shown->move(Place.topLeft());
+}
+
 void FrmVarnock::CmdAnalysisClick() {
     if (!View) {
         View = new AnalysisView(this);
-        // Beside the window where the screen has room, else as far right as fits.
-        QRect Place(frameGeometry().topRight() + QPoint(8, 0), View->size());
-        if (const QScreen* Screen = screen()) {
-            const QRect Room = Screen->availableGeometry();
-            Place.setSize(Place.size().boundedTo(Room.size()));
-            View->resize(Place.size());
-            Place.moveRight(std::min(Place.right(), Room.right()));
-            Place.moveBottom(std::min(Place.bottom(), Room.bottom()));
-            Place.moveTopLeft(
-                QPoint(std::max(Place.left(), Room.left()), std::max(Place.top(), Room.top())));
-        }
-        View->move(Place.topLeft());
+        PlaceBeside(View);
     }
     ShowAnalysis();
     View->show();
     View->raise();
     View->activateWindow();
+}
+
+void FrmVarnock::CmdFindClick() {
+    if (!Search) {
+        Search = new FindView(this);
+        PlaceBeside(Search);
+        // A candidate double-clicked is calculated as if typed into the formula box.
+        Search->OnChoose = [this](const std::string& Formula) {
+            TxtFormula->setText(QString::fromStdString(Formula));
+            CmdCalculateClick();
+        };
+    }
+    Search->show();
+    Search->raise();
+    Search->activateWindow();
 }
 
 void FrmVarnock::ShowAnalysis() {

@@ -26,6 +26,7 @@ namespace Varnock {
 
 class AnalysisView;
 class ClickLabel;
+class FindView;
 class FormulaBox;
 
 class FrmVarnock : public QWidget, public FormRuntime::LineSurface, private CalculationView {
@@ -46,6 +47,8 @@ public:
 
     // The analysis view, built on first use; null until then.
     AnalysisView* Analysis() const { return View; }
+    // The view of the formulas that fit a mass, built on first use; null until then.
+    FindView* Finder() const { return Search; }
 
 protected:
     void paintEvent(QPaintEvent* Event) override;
@@ -59,6 +62,9 @@ private:
     void LstElementsDblClick();
     void Label4Click();
     void CmdAnalysisClick();
+    void CmdFindClick();
+    // Places a view beside the window where the screen has room, else as far right as fits.
+    void PlaceBeside(QWidget* View);
     void ShowAnalysis();
     // Places the controls for the window's size: at the design size, as designed.
     void Arrange();
@@ -83,9 +89,11 @@ private:
     QLabel* Label2;
     QLabel* Label1;
     QPushButton* CmdAnalysis;
+    QPushButton* CmdFind;
     int ListRowHeight;
 
     AnalysisView* View = nullptr;
+    FindView* Search = nullptr;
     // Read the first time an analysis is shown; null when it can't be read.
     std::unique_ptr<IsotopeTable> Isotopes;
     bool IsotopesTried = false;

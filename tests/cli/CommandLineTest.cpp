@@ -398,7 +398,7 @@ TEST(CommandLineTest, AnalysisUsageErrorsAndTheIsotopeTable) {
         std::vector<std::string> Arguments;
         std::string Err;
     } Usage[] = {
-        {{"--json", "H2O"}, "varnock: --json goes with --analysis\n" + Try},
+        {{"--json", "H2O"}, "varnock: --json goes with --analysis or --find\n" + Try},
         {{"--resolution", "0.01", "H2O"}, "varnock: --resolution goes with --analysis\n" + Try},
         {{"-a", "--resolution=0", "H2O"}, "varnock: invalid resolution '0'\n" + Try},
         {{"-a", "--resolution=5 ppm", "H2O"}, "varnock: invalid resolution '5 ppm'\n" + Try},
@@ -411,7 +411,7 @@ TEST(CommandLineTest, AnalysisUsageErrorsAndTheIsotopeTable) {
          "varnock: invalid field 'weight' for --fields (one of mass, mono, nominal, mz, hill, "
          "composition, or mz and an adduct: mz[M+H]+)\n" +
              Try},
-        {{"--adduct", "[M+H]+", "H2O"}, "varnock: --adduct goes with --analysis\n" + Try},
+        {{"--adduct", "[M+H]+", "H2O"}, "varnock: --adduct goes with --analysis or --find\n" + Try},
         {{"-a", "--mass", "H2O"},
          "varnock: --analysis goes with neither --mass nor --list\n" + Try},
     };
@@ -452,6 +452,162 @@ TEST(CommandLineTest, AnalysisUsageErrorsAndTheIsotopeTable) {
                               ", line 2: the abundance 2 is outside 0 to 1\n"
                               "H2O: Isotopes: " +
                               Broken + " has no natural isotope of O\n");
+}
+
+// Caffeine, C8H10N4O2, worked by hand from AME2020's masses: 96 + 10 x 1.007825032 +
+// 4 x 14.003074 + 2 x 15.99491462 = 194.08037556; measured 194.0804, it is 0.02444 mDa or
+// 0.126 ppm light; its RDBE is 8 - 10/2 + 4/2 + 1 = 6.
+TEST(CommandLineTest, FindWritesABlockOfCandidatesPerMass) {
+    const std::string Heading = "measured\tformula\tmass\terror (ppm)\terror (mDa)\trdbe\n";
+    const std::string Caffeine = "194.0804\tC8H10N4O2\t194.080376\t-0.13\t-0.024\t6.0\n";
+    const std::vector<std::string> Small = {"--ranges", "C0-10 H0-20 N0-4 O0-2"};
+    std::vector<std::string> Arguments = {"--find", "194.0804"};
+    Arguments.insert(Arguments.end(), Small.begin(), Small.end());
+    const Ran One = RunVarnock(Arguments);
+    EXPECT_EQ(One.Status, ExitDone);
+    EXPECT_EQ(One.Out, Heading + Caffeine);
+    EXPECT_EQ(One.Err, "");
+    EXPECT_EQ(RunVarnock(Arguments, ',').Out,
+              Heading + "194.0804\tC8H10N4O2\t194,080376\t-0,13\t-0,024\t6,0\n");
+
+    // A list: every mass keeps its line, the ones without a candidate with empty fields.
+    Testing::TempDir Folder;
+    const std::string Masses =
+        Folder.Write("masses.txt", "\xEF\xBB\xBF# features\n194.0804\r\n\n 10.5 \nabc\n-5\n");
+    Arguments[1] = Masses;
+    const Ran Listed = RunVarnock(Arguments);
+    EXPECT_EQ(Listed.Status, ExitNoticed);
+    EXPECT_EQ(Listed.Out, Heading + Caffeine + "10.5\t\t\t\t\t\nabc\t\t\t\t\t\n-5\t\t\t\t\t\n");
+    EXPECT_EQ(Listed.Err, "10.5: no formula within 5 ppm in C0-10 H0-20 N0-4 O0-2\n"
+                          "abc: Mass: not a number (write it with a decimal point: 508.2468)\n"
+                          "-5: Mass: it must be above 0\n");
+
+    // As [M+H]+: m/z = 194.08037556 + 1.007825032 - 0.000548579909 = 195.087652012.
+    const Ran Protonated = RunVarnock(
+        {"--find", "195.0877", "--adduct", "[M+H]+", "--ranges", "C0-10 H0-20 N0-4 O0-2"});
+    EXPECT_EQ(Protonated.Out, "measured\tformula\tmass\tmz\terror (ppm)\terror (mDa)\trdbe\n"
+                              "195.0877\tC8H10N4O2\t194.080376\t195.087652\t-0.25\t-0.048\t6.0\n");
+
+    // As [M+Na]+, sodium outside the ranges: 194.08037556 + 22.98976928 - 0.000548579909 =
+    // 217.069596260.
+    EXPECT_EQ(RunVarnock({"--find", "217.0696", "--adduct", "[M+Na]+", "--ranges",
+                          "C0-10 H0-20 N0-4 O0-2"})
+                  .Out,
+              "measured\tformula\tmass\tmz\terror (ppm)\terror (mDa)\trdbe\n"
+              "217.0696\tC8H10N4O2\t194.080376\t217.069596\t-0.02\t-0.004\t6.0\n");
+
+    Arguments[1] = "194.0804";
+    Arguments.push_back("--json");
+    const Ran Json = RunVarnock(Arguments);
+    const auto Object = nlohmann::json::parse(Json.Out);
+    EXPECT_EQ(Object["measured"], "194.0804");
+    ASSERT_EQ(Object["candidates"].size(), 1u);
+    EXPECT_EQ(Object["candidates"][0]["formula"], "C8H10N4O2");
+    EXPECT_NEAR(Object["candidates"][0]["mass"].get<double>(), 194.08037556, 1e-8);
+    EXPECT_NEAR(Object["candidates"][0]["errorMilliDalton"].get<double>(), -0.02444, 1e-8);
+    EXPECT_EQ(Object["candidates"][0]["rdbe"], 6);
+    EXPECT_EQ(Object["found"], 1);
+    EXPECT_EQ(Object["cut"], false);
+}
+
+TEST(CommandLineTest, FindRefusesAndCutsOffWithNotices) {
+    Testing::TempDir Folder;
+    const std::string Peaks = Folder.Write("peaks.txt", "# m/z intensity\n508.2468 100\n509.25\n");
+    const std::string Try = "Try 'varnock --help' for more information.\n";
+    const struct {
+        std::vector<std::string> Arguments;
+        int Status;
+        std::string Err;
+    } Cases[] = {
+        {{"--find", "508.2468", "--max", "2"},
+         ExitDone,
+         "508.2468: the 2 best of 59 candidates (--max)\n"},
+        {{"--find", "508.2468", "--limit", "1000"},
+         ExitNoticed,
+         "508.2468: Search: cut off after 1000 formulas tried (--limit); better candidates may "
+         "be missing\n"},
+        {{"--find", "508.2468", "--ppm", "0"},
+         ExitNoticed,
+         "varnock: Tolerance: it must be above 0\n"},
+        {{"--find", "508.2468", "--ppm", "1001"},
+         ExitNoticed,
+         "varnock: Tolerance: at most 1000 ppm\n"},
+        {{"--find", "508.2468", "--mda", "2000"},
+         ExitNoticed,
+         "varnock: Tolerance: at most 1000 mDa\n"},
+        {{"--find", "508.2468", "--ranges", "C0-5 Xx1"},
+         ExitNoticed,
+         "varnock: Ranges: Xx is not in the element table\n"},
+        {{"--find", "508.2468", "--ranges", "C0-5 H"},
+         ExitNoticed,
+         "varnock: Ranges: at the end: write the counts after the symbol: H0-10\n"},
+        {{"--find", "", "--ranges", "C0-5"}, ExitNoticed, ": Mass: empty\n"},
+        {{"--find", "195", "--adduct", "[M+H]0+"},
+         ExitNoticed,
+         "varnock: Adduct [M+H]0+: character 6 \"0\": the charge can't be 0\n"},
+        {{"--find", "195", "--adduct", "[M-Cl]-"},
+         ExitNoticed,
+         "varnock: Adduct: it removes Cl, which no range names\n"},
+        {{"--find", "2000", "--ranges",
+          "C0-200 H0-400 N0-50 O0-50 P0-10 S0-10 Cl0-10 Br0-10 F0-20 Si0-10 Na0-5 K0-5"},
+         ExitNoticed,
+         "2000: Search: too large to finish promptly (up to 5e+13 formulas to try); narrow the "
+         "ranges\n"},
+        {{"--find", "508.2468", "--peaks", Peaks},
+         ExitNoticed,
+         "varnock: " + Peaks + ": line 3: write an m/z above 0 and an intensity of 0 or more\n"},
+        {{"--find", "508.2468", "--peaks", Folder.Path("none")},
+         ExitNoticed,
+         "varnock: " + Folder.Path("none") + ": can't be opened\n"},
+        {{"--find", Folder.Path("none")},
+         ExitUsage,
+         "varnock: " + Folder.Path("none") + ": can't be opened\n"},
+        {{"--ppm", "5", "H2O"}, ExitUsage, "varnock: --ppm goes with --find\n" + Try},
+        {{"--find", "1", "H2O"},
+         ExitUsage,
+         "varnock: --find takes a mass or a file of masses, and no formula\n" + Try},
+        {{"--find", "1", "--list", "-"},
+         ExitUsage,
+         "varnock: --find takes a mass or a file of masses, and no formula\n" + Try},
+        {{"--find", "1", "--ppm", "five"},
+         ExitUsage,
+         "varnock: invalid value 'five' for --ppm\n" + Try},
+        {{"--find", "1", "--adduct", "[M+H]+,[M+Na]+"},
+         ExitUsage,
+         "varnock: --find takes one adduct\n" + Try},
+        {{"--find", "1", "--max", "0"},
+         ExitUsage,
+         "varnock: invalid value '0' for --max (1 to 1000000)\n" + Try},
+        {{"--find", "1", "--senior", "maybe"},
+         ExitUsage,
+         "varnock: invalid value 'maybe' for --senior (on or off)\n" + Try},
+        {{"--find", "1", "--rdbe", "5-1"},
+         ExitUsage,
+         "varnock: invalid value '5-1' for --rdbe (MIN-MAX, such as 0-40 or -0.5-)\n" + Try},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(::testing::PrintToString(Case.Arguments));
+        const Ran Done = RunVarnock(Case.Arguments);
+        EXPECT_EQ(Done.Status, Case.Status);
+        EXPECT_EQ(Done.Err, Case.Err);
+    }
+}
+
+// The rules are the core's to test; here only that each option reaches it. The 508 Da search
+// over CHNOPS as the npm package mf-finder 3.4.22 counts it (bench/FindSpeed.sh): 639 formulas
+// without rules, 105 with an RDBE of 0 or more, 83 of them up to 10, 59 with a whole RDBE of 0
+// or more; SENIOR alone keeps the same 59.
+TEST(CommandLineTest, FindRuleOptionsReachTheSearch) {
+    const auto Count = [](std::vector<std::string> Options) {
+        Options.insert(Options.begin(), {"--find", "508.2468", "--max", "10000"});
+        const Ran Done = RunVarnock(Options);
+        return std::count(Done.Out.begin(), Done.Out.end(), '\n') - 1;
+    };
+    EXPECT_EQ(Count({"--even-electron", "off", "--senior", "off"}), 639);
+    EXPECT_EQ(Count({"--senior", "off", "--rdbe", "0-"}), 59);
+    EXPECT_EQ(Count({"--even-electron", "off"}), 59);
+    EXPECT_EQ(Count({"--even-electron", "off", "--senior", "off", "--rdbe", "0-"}), 105);
+    EXPECT_EQ(Count({"--even-electron", "off", "--senior", "off", "--rdbe", "0-10"}), 83);
 }
 
 } // namespace

@@ -105,6 +105,18 @@ TEST(IsotopeTableTest, BrokenRowsAreNamedByFileAndLineAndLeftOut) {
     ASSERT_NE(Table.Find("O", 16), nullptr);
     EXPECT_EQ(Table.Find("O", 16)->Mass, 15.99491462);
 
+    // Read for a few symbols, the rows of the others are passed over, broken or not.
+    const IsotopeTable Some(Path, {"O", "N"});
+    EXPECT_EQ(Some.Notices(),
+              (std::vector<std::string>{
+                  Path + ", line 5: the abundance 1.5 is outside 0 to 1",
+                  Path + ", line 6: the abundance -0.1 is outside 0 to 1",
+                  Path + ", line 8: the mass number 16.5 is no whole number from 1 on",
+                  Path + ", line 9: 4 fields expected, 5 found",
+              }));
+    EXPECT_TRUE(Some.Of("C").empty());
+    EXPECT_EQ(Some.Of("O").size(), 1u);
+
     EXPECT_EQ(ErrorNumberOf([&] { IsotopeTable(Folder.Path("none.dat")); }), ErrFileNotFound);
 }
 

@@ -60,6 +60,7 @@ TEST_F(WindowAccessibility, EveryControlHasANameAndRole) {
         {"TxtTitle", QAccessible::EditableText, "Report Heading"},
         {"CmdCalculate", QAccessible::Button, "Calculate"},
         {"CmdAnalysis", QAccessible::Button, "Analysis"},
+        {"CmdFind", QAccessible::Button, "Find by mass"},
         {"Label1", QAccessible::StaticText, "Elements:"},
         {"Label2", QAccessible::StaticText, "Enter Formula"},
         {"Label3", QAccessible::StaticText, "Formula Mass:"},
@@ -93,14 +94,16 @@ TEST_F(WindowAccessibility, AccessKeysAreExposed) {
     const QStringList Keys =
         Button->actionInterface()->keyBindingsForAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(Keys.join(' ').toStdString(), AltC.toStdString());
-    QAccessibleInterface* Analysis = Interface("CmdAnalysis");
-    ASSERT_NE(Analysis, nullptr);
-    ASSERT_NE(Analysis->actionInterface(), nullptr);
-    EXPECT_EQ(Analysis->actionInterface()
-                  ->keyBindingsForAction(QAccessibleActionInterface::pressAction())
-                  .join(' ')
-                  .toStdString(),
-              QKeySequence(Qt::ALT | Qt::Key_A).toString(QKeySequence::NativeText).toStdString());
+    for (const auto& [Name, Key] : {std::pair{"CmdAnalysis", Qt::Key_A}, {"CmdFind", Qt::Key_M}}) {
+        QAccessibleInterface* Other = Interface(Name);
+        ASSERT_NE(Other, nullptr);
+        ASSERT_NE(Other->actionInterface(), nullptr);
+        EXPECT_EQ(Other->actionInterface()
+                      ->keyBindingsForAction(QAccessibleActionInterface::pressAction())
+                      .join(' ')
+                      .toStdString(),
+                  QKeySequence(Qt::ALT | Key).toString(QKeySequence::NativeText).toStdString());
+    }
 
     // A box carries the key of the label that names it; the label points back at the box.
     struct Keyed {

@@ -84,23 +84,24 @@ struct Grown {
     QSize Asked;
     QSize Got;
     // TxtFormula, CmdCalculate, TxtFormulaMass, LstElements, TxtTitle, TxtAnswer, Label4,
-    // CmdAnalysis; the labels above stay where they are.
-    std::array<QRect, 8> Places;
+    // CmdAnalysis, CmdFind; the labels above stay where they are.
+    std::array<QRect, 9> Places;
 };
 
 TEST_F(WindowLayout, EnlargedTheBoxesGrowAndTheOthersFollowTheEdges) {
     // Worked by hand from the design places: the formula box takes the extra width; the list
     // takes half the extra height in whole rows of 14 pixels, the report the rest; the button
     // and the mass box's right edge follow the right edge, the address (centred) and the
-    // analysis button the bottom.
-    const std::array<QRect, 8> Design = {{{134, 16, 113, 19},
+    // analysis button the bottom, the search button the bottom left corner.
+    const std::array<QRect, 9> Design = {{{134, 16, 113, 19},
                                           {250, 16, 59, 21},
                                           {222, 44, 83, 15},
                                           {2, 18, 127, 46},
                                           {4, 66, 303, 14},
                                           {2, 80, 305, 95},
                                           {96, 178, 111, 17},
-                                          {232, 177, 75, 15}}};
+                                          {232, 177, 75, 15},
+                                          {2, 177, 90, 15}}};
     const Grown Table[] = {
         {{309, 192}, {309, 192}, Design},
         {{409, 292},
@@ -112,7 +113,8 @@ TEST_F(WindowLayout, EnlargedTheBoxesGrowAndTheOthersFollowTheEdges) {
            {4, 108, 403, 14},
            {2, 122, 405, 153},
            {146, 278, 111, 17},
-           {332, 277, 75, 15}}}},
+           {332, 277, 75, 15},
+           {2, 277, 90, 15}}}},
         // 28 pixels taller: one whole row for the list.
         {{310, 220},
          {310, 220},
@@ -123,7 +125,8 @@ TEST_F(WindowLayout, EnlargedTheBoxesGrowAndTheOthersFollowTheEdges) {
            {4, 80, 304, 14},
            {2, 94, 306, 109},
            {96, 206, 111, 17},
-           {233, 205, 75, 15}}}},
+           {233, 205, 75, 15},
+           {2, 205, 90, 15}}}},
         // 27 pixels taller: not yet a whole row, so all of it goes to the report.
         {{309, 219},
          {309, 219},
@@ -134,17 +137,19 @@ TEST_F(WindowLayout, EnlargedTheBoxesGrowAndTheOthersFollowTheEdges) {
            Design[4],
            {2, 80, 305, 122},
            {96, 205, 111, 17},
-           {232, 204, 75, 15}}}},
+           {232, 204, 75, 15},
+           {2, 204, 90, 15}}}},
         // Smaller than the design: held at the design size.
         {{200, 100}, {309, 192}, Design},
     };
-    const char* Names[] = {"TxtFormula", "CmdCalculate", "TxtFormulaMass", "LstElements",
-                           "TxtTitle",   "TxtAnswer",    "Label4",         "CmdAnalysis"};
+    const char* Names[] = {"TxtFormula",  "CmdCalculate", "TxtFormulaMass",
+                           "LstElements", "TxtTitle",     "TxtAnswer",
+                           "Label4",      "CmdAnalysis",  "CmdFind"};
     for (const auto& Row : Table) {
         Window->resize(Row.Asked);
         EXPECT_TRUE(QTest::qWaitFor([&] { return Window->size() == Row.Got; }, 2000))
             << Row.Asked.width() << "x" << Row.Asked.height();
-        for (int Index = 0; Index < 8; ++Index)
+        for (int Index = 0; Index < 9; ++Index)
             EXPECT_EQ(Get(Names[Index])->geometry(), Row.Places[Index])
                 << Names[Index] << " at " << Row.Asked.width() << "x" << Row.Asked.height();
         EXPECT_EQ(Get("Label1")->geometry(), QRect(4, 2, 95, 13));
