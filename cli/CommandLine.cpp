@@ -9,6 +9,7 @@
 #include "core/Analysis.h"
 #include "core/Calculation.h"
 #include "core/ElementTable.h"
+#include "core/GroupTable.h"
 #include "core/RunTimeError.h"
 #include "core/TextRules.h"
 #include "core/TypedFormula.h"
@@ -53,6 +54,8 @@ standard error, each after the formula it is about.
                     default): --fields mass,mono,mz,hill,composition
   --table FILE    read atomic weights from FILE instead of elements.dat beside
                     the program
+  --groups FILE   read the groups (Ph, Boc, Ala, acac) from FILE instead of
+                    groups.dat beside the element table
   --point         write the decimal separator as ".", whatever the locale
       --help      display this help and exit
       --version   output version information and exit
@@ -68,6 +71,10 @@ element follows, as in CuSO4.5H2O, separates parts unless the formula has other
 decimals; a notice then says how to write the decimal count: CuS(O4.5)H2O.
 A mass number and a symbol in square brackets is a labelled isotope: [13C]H4,
 [2H]2O; D and T are 2H and 3H unless the element table has rows for them.
+Groups of groups.dat read as one entry each: Ph3P, Et3N, tBuOK, Pd(PPh3)4,
+Cu(acac)2, HAlaGlyOH; a hyphen right between two of them joins them:
+H-Ala-Gly-OH. An element that a group may be taken for stays the element, with a
+notice: AcOH is actinium; acetic acid is Acet-OH.
 
 Exit status:
  0  every formula gave a mass without a notice,
@@ -100,6 +107,7 @@ struct Options {
     AnalysisOptions Pattern;
     std::optional<std::string> Table;
     std::optional<std::string> Isotopes;
+    std::optional<std::string> Groups;
     std::string ListFile;
     std::vector<std::string> Formulas;
 };
@@ -251,6 +259,8 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
             Read.Csv = true;
         } else if (Name == "--table") {
             Read.Table = Value(Index, Name, Given);
+        } else if (Name == "--groups") {
+            Read.Groups = Value(Index, Name, Given);
         } else if (Name == "--point") {
             NoValue();
             Read.Point = true;
@@ -363,16 +373,24 @@ public:
     int Go() {
         const ElementTable Table(Path);
         std::unique_ptr<ElementSnapshot> Snapshot;
+        ElementSymbols Symbols;
         try {
-            if (Chosen.Chosen == Mode::List)
+            if (Chosen.Chosen == Mode::List) {
                 Snapshot = std::make_unique<ElementSnapshot>(Table);
-            else // a table that can't be read is told before any result
-                Table.ListAll([](const ElementRecord&) {});
+                for (const std::string& Symbol : Snapshot->Symbols())
+                    Symbols.Add(Symbol);
+            } else { // a table that can't be read is told before any result
+                Table.ListAll([&](const ElementRecord& Record) {
+                    if (Record.Symbol.IsString())
+                        Symbols.Add(Record.Symbol.Text());
+                });
+            }
         } catch (const RunTimeError& Failure) {
             Io.Err.Line(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) +
                         " reading " + Path + std::string(Io.LineEnd));
             return ExitTableUnreadable;
         }
+        ReadGroups(Symbols);
         if (Chosen.Chosen == Mode::Analysis) {
             const ElementSnapshot Weights(Table);
             ReadIsotopes();
@@ -411,13 +429,13 @@ private:
         if (const std::string Refusal = BoxRefusal(Formula, Typed); !Refusal.empty()) {
             View.Notice(Refusal);
         } else if (!Analysed) {
-            Calculate(Entries, Typed, Weights, View, Separator);
+            Calculate(Entries, Typed, Weights, View, Separator, &Groups);
         } else {
             FormulaReading Reading;
             try {
-                Reading = ReadFormula(Typed.Text);
+                Reading = ReadFormula(Typed.Text, &Groups);
             } catch (const RunTimeError&) { // the calculation tells it
-                Calculate(Entries, Typed, Weights, View, Separator);
+                Calculate(Entries, Typed, Weights, View, Separator, &Groups);
                 Noticed = true;
                 return;
             }
@@ -433,6 +451,15 @@ private:
     }
 
     std::string LineEnded(std::string Text) const { return Text.append(Io.LineEnd); }
+
+    // The groups, read against the element table's symbols: bad rows are told once, before any
+    // formula.
+    void ReadGroups(const ElementSymbols& Symbols) {
+        Groups = GroupTable(Chosen.Groups ? *Chosen.Groups : GroupTableBeside(Path), Symbols);
+        for (const auto& Notice : Groups.Notices())
+            Io.Err.Line(LineEnded(std::string(Program) + ": " + Notice));
+        Noticed = Noticed || !Groups.Notices().empty();
+    }
 
     // The isotope table, for the analysis: its faults are told once, before any formula.
     void ReadIsotopes() {
@@ -461,7 +488,7 @@ private:
             Refused.Notices.push_back(std::move(Refusal));
             return Refused;
         }
-        return Analyse(Typed, Weights, Isotopes.get(), Options);
+        return Analyse(Typed, Weights, Isotopes.get(), Options, &Groups);
     }
 
     void Analysed(const std::string& Formula, const ElementWeights& Weights, bool After) {
@@ -576,6 +603,7 @@ private:
     BasVarnock Entries;
     CollectingView View;
     std::unique_ptr<IsotopeTable> Isotopes;
+    GroupTable Groups;
     bool Noticed = false;
 };
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/FormulaReader.h"
+#include "core/GroupTable.h"
 #include "core/RunTimeError.h"
 #include "core/TextRules.h"
 
@@ -53,13 +54,38 @@ public:
         : Elements(Elements), Isotopes(Isotopes), Options(Options), Result(Result) {}
 
     void Run(const std::vector<FormulaEntry>& Entries) {
-        Compose(Entries);
+        const bool AnyGroup = std::any_of(Entries.begin(), Entries.end(),
+                                          [](const FormulaEntry& Entry) { return Entry.GroupRow; });
+        Compose(AnyGroup ? Expanded(Entries) : Entries);
         // An element the table lacks has no isotopes to speak of either: one notice is enough.
         if ((!Options.Shares || Weigh()) && Isotopes)
             Exact();
     }
 
 private:
+    // Every group as the elements of its formula, its count multiplying theirs; the groups are
+    // listed in the result.
+    std::vector<FormulaEntry> Expanded(const std::vector<FormulaEntry>& Entries) {
+        std::vector<FormulaEntry> Elements;
+        for (const FormulaEntry& Entry : Entries) {
+            if (!Entry.GroupRow) {
+                Elements.push_back(Entry);
+                continue;
+            }
+            for (FormulaEntry Each : Entry.GroupRow->Entries) {
+                Each.Count = Each.Count * Entry.Count;
+                Elements.push_back(std::move(Each));
+            }
+            auto Use =
+                std::find_if(Result.Groups.begin(), Result.Groups.end(),
+                             [&](const GroupUse& Each) { return Each.Name == Entry.Symbol; });
+            if (Use == Result.Groups.end())
+                Use = Result.Groups.insert(Use, {Entry.Symbol, Entry.GroupRow->Formula, 0});
+            Use->Count += Entry.Count.AsDouble();
+        }
+        return Elements;
+    }
+
     // D and T stand for 2H and 3H unless the isotope table has them as elements.
     int HeavyHydrogen(const FormulaEntry& Entry) const {
         if (Entry.MassNumber != 0 || (Entry.Symbol != "D" && Entry.Symbol != "T"))
@@ -250,10 +276,11 @@ int ChargeOf(std::string_view Formula) {
 }
 
 FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Elements,
-                        const IsotopeTable* Isotopes, const AnalysisOptions& Options) {
+                        const IsotopeTable* Isotopes, const AnalysisOptions& Options,
+                        const GroupTable* Groups) {
     FormulaReading Reading;
     try {
-        Reading = ReadFormula(Formula.Text);
+        Reading = ReadFormula(Formula.Text, Groups);
     } catch (const RunTimeError& Error) {
         FormulaAnalysis Result;
         Result.Notices.push_back(ErrorNumberText(Error.Number()));
@@ -281,6 +308,8 @@ FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Readi
     const std::string HowRead = ReadingNotice(Reading, Formula);
     if (!HowRead.empty())
         Result.Notices.push_back(HowRead);
+    for (std::string& LookAlike : LookAlikeNotices(Reading, Formula))
+        Result.Notices.push_back(std::move(LookAlike));
     return Result;
 }
 

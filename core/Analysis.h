@@ -43,6 +43,13 @@ struct PatternPeak {
     double Intensity = 0; // percent of the highest peak
 };
 
+// A group the formula names, its counts summed over the whole formula.
+struct GroupUse {
+    std::string Name;
+    std::string Formula;
+    double Count = 0;
+};
+
 struct FormulaAnalysis {
     bool Read = false; // the formula was read; else Notices says why not
     std::string Hill;  // with the charge after ^ when there is one
@@ -53,13 +60,17 @@ struct FormulaAnalysis {
     int Charge = 0;
     std::optional<double> MassToCharge;
     std::vector<PatternPeak> Pattern;
+    // The groups read, in the order they first occur; the rest counts their elements.
+    std::vector<GroupUse> Groups;
     std::vector<std::string> Notices;
 };
 
 // Isotopes may be null when the isotope table can't be read: then only the molar mass, the
-// composition and the Hill formula are given.
+// composition and the Hill formula are given. Groups, when given, are read and expanded into
+// their elements.
 FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Elements,
-                        const IsotopeTable* Isotopes, const AnalysisOptions& Options);
+                        const IsotopeTable* Isotopes, const AnalysisOptions& Options,
+                        const GroupTable* Groups = nullptr);
 // The same for a formula already read, as a list that also weighs it reads it once.
 FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Reading,
                         const ElementWeights& Elements, const IsotopeTable* Isotopes,

@@ -1,6 +1,9 @@
 #include "core/Calculation.h"
 
+#include <algorithm>
+
 #include "core/FormulaReader.h"
+#include "core/GroupTable.h"
 #include "core/RunTimeError.h"
 #include "core/SystemServices.h"
 #include "core/TextRules.h"
@@ -55,9 +58,16 @@ private:
             try {
                 // The element's own symbol, not the label the report shows.
                 const FormulaEntry& Entry = ReadEntries[Index - 1];
-                Weight = Entry.MassNumber == 0
-                             ? Elements.WeightOfSymbol(Entry.Symbol)
-                             : Elements.WeightOfIsotope(Entry.Symbol, Entry.MassNumber);
+                if (Entry.GroupRow) {
+                    std::string Lacked;
+                    Weight = GroupWeight(*Entry.GroupRow, Elements, Lacked);
+                    if (!Lacked.empty())
+                        Missing.emplace_back(Index, std::move(Lacked));
+                } else {
+                    Weight = Entry.MassNumber == 0
+                                 ? Elements.WeightOfSymbol(Entry.Symbol)
+                                 : Elements.WeightOfIsotope(Entry.Symbol, Entry.MassNumber);
+                }
             } catch (const RunTimeError& Error) {
                 throw TableFailure{Error.Number()};
             }
@@ -72,7 +82,14 @@ private:
             const Value& Mass = Table.ElementMass(Index);
             if (Mass.IsZero()) {
                 Partial = true;
-                View.Notice("Element: " + ToUtf8(Table.ElementSymbol(Index).Text()) +
+                // A group: the element of its formula that the table lacks.
+                const auto Lacked =
+                    std::find_if(Missing.begin(), Missing.end(),
+                                 [Index](const auto& Each) { return Each.first == Index; });
+                View.Notice("Element: " +
+                            (Lacked == Missing.end()
+                                 ? ToUtf8(Table.ElementSymbol(Index).Text())
+                                 : Lacked->second + " of " + ReadEntries[Index - 1].Symbol) +
                             " Doesn't exist in database");
                 continue;
             }
@@ -102,7 +119,8 @@ private:
     CalculationView& View;
     const char DecimalSeparator;
     int Entries = 0;
-    const FormulaEntry* ReadEntries = nullptr; // as read, one per slot used
+    const FormulaEntry* ReadEntries = nullptr;        // as read, one per slot used
+    std::vector<std::pair<int, std::string>> Missing; // slots of groups, the element lacked
     Value Total;
     Value PercentSum;
     bool Partial = false;
@@ -146,14 +164,17 @@ void CalculateRead(BasVarnock& Table, const TypedFormula& Formula, const Formula
     const std::string HowRead = ReadingNotice(Reading, Formula);
     if (!HowRead.empty())
         View.Notice(HowRead);
+    for (const std::string& LookAlike : LookAlikeNotices(Reading, Formula))
+        View.Notice(LookAlike);
 }
 
 } // namespace
 
 void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementWeights& Elements,
-               CalculationView& View, char DecimalSeparator) {
+               CalculationView& View, char DecimalSeparator, const GroupTable* Groups) {
     Guarded(Table, Elements, View, [&] {
-        CalculateRead(Table, Formula, ReadFormula(Formula.Text), Elements, View, DecimalSeparator);
+        CalculateRead(Table, Formula, ReadFormula(Formula.Text, Groups), Elements, View,
+                      DecimalSeparator);
     });
 }
 
@@ -164,8 +185,8 @@ void Calculate(BasVarnock& Table, const TypedFormula& Formula, const FormulaRead
 }
 
 void Calculate(BasVarnock& Table, std::string_view Formula, const ElementWeights& Elements,
-               CalculationView& View, char DecimalSeparator) {
-    Calculate(Table, FromCodePage(Formula), Elements, View, DecimalSeparator);
+               CalculationView& View, char DecimalSeparator, const GroupTable* Groups) {
+    Calculate(Table, FromCodePage(Formula), Elements, View, DecimalSeparator, Groups);
 }
 
 } // namespace Varnock

@@ -31,18 +31,19 @@ public:
     virtual void MassIsPartial() {}
 };
 
-// Reads the formula, weighs every entry from the table and writes the report and the mass.
+// Reads the formula (with Groups, when given), weighs every entry from the table and writes the
+// report and the mass; a group is one entry, weighed from its formula's elements.
 // A formula that can't be read, has too many entries, or meets a failing table file gives one
 // notice and leaves no report lines and no mass. A formula read with an ambiguous point gives
 // the report and the mass, then a notice of how it was read. The entry table is left reset.
 void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementWeights& Elements,
-               CalculationView& View, char DecimalSeparator);
+               CalculationView& View, char DecimalSeparator, const GroupTable* Groups = nullptr);
 // The same for a formula already read from Formula.Text; errors raised while reading it are
 // left to the caller.
 void Calculate(BasVarnock& Table, const TypedFormula& Formula, const FormulaReading& Reading,
                const ElementWeights& Elements, CalculationView& View, char DecimalSeparator);
 // The same for a formula already in the code page.
 void Calculate(BasVarnock& Table, std::string_view Formula, const ElementWeights& Elements,
-               CalculationView& View, char DecimalSeparator);
+               CalculationView& View, char DecimalSeparator, const GroupTable* Groups = nullptr);
 
 } // namespace Varnock

@@ -269,6 +269,13 @@ Value ElementSnapshot::WeightOfSymbol(std::string_view Symbol) const {
     return Found->second.Number;
 }
 
+std::vector<std::string> ElementSnapshot::Symbols() const {
+    std::vector<std::string> Symbols;
+    for (const auto& Each : Weights)
+        Symbols.push_back(Each.first);
+    return Symbols;
+}
+
 Value ElementSnapshot::WeightOfIsotope(std::string_view Symbol, int MassNumber) const {
     if (!Isotopes)
         Isotopes = IsotopesBeside(FilePath);

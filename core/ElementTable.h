@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "core/IsotopeTable.h"
 #include "core/Value.h"
@@ -69,6 +70,8 @@ public:
     // The isotope table beside the file is read once, when first asked.
     Value WeightOfIsotope(std::string_view Symbol, int MassNumber) const override;
     const std::string& Path() const override { return FilePath; }
+    // The symbols of the table's records.
+    std::vector<std::string> Symbols() const;
 
 private:
     struct Weight {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/FormulaParser.h"
+#include "core/GroupTable.h"
 #include "core/RunTimeError.h"
 
 namespace Varnock {
@@ -42,8 +43,11 @@ bool StartsSymbol(char Character) {
     return StartsEntry(static_cast<unsigned char>(Character)) && !Closer(Character) &&
            !IsClosing(Character) && Character != '^' && !IsPartSeparator(Character);
 }
+bool IsLower(char Character) {
+    return IsSecondLetter(static_cast<unsigned char>(Character));
+}
 bool IsLetter(char Character) {
-    return StartsSymbol(Character) || IsSecondLetter(static_cast<unsigned char>(Character));
+    return StartsSymbol(Character) || IsLower(Character);
 }
 
 // Where a reading stops short: thrown inside the reader, caught once at its top.
@@ -59,7 +63,8 @@ class Reader {
 public:
     // SplitCounts: whether a point between digits may separate parts (see the header); a
     // formula with another decimal is read again without.
-    Reader(std::string_view Text, bool SplitCounts) : Text(Text), SplitCounts(SplitCounts) {}
+    Reader(std::string_view Text, bool SplitCounts, const GroupTable* Names)
+        : Text(Text), SplitCounts(SplitCounts), Names(Names) {}
 
     std::vector<FormulaEntry> Read() {
         std::size_t At = Skip(0);
@@ -79,6 +84,7 @@ public:
     std::optional<CountPoint> Ambiguous;
     // The point before the current part, when the digits after it could have been a count.
     std::optional<CountPoint> PartPoint;
+    std::vector<FormulaReading::LookAlike> LookAlikes;
 
 private:
     struct Group {
@@ -132,6 +138,15 @@ private:
         }
         if (IsClosing(Character))
             return CloseGroup(At);
+        if (StartsSymbol(Character) && Names)
+            return ReadName(At);
+        if (IsLower(Character) && Names)
+            return ReadLowercase(At);
+        if (Character == '-' && Names && Last != Nothing)
+            Hyphen(At);
+        if (Character == '-' && Names && Last != Nothing && At + 1 < Text.size() &&
+            StartsUnit(At + 1))
+            return At + 1; // joins what stands right beside it: H-Ala-Gly-OH
         if (StartsSymbol(Character)) {
             const bool TwoLetters =
                 At + 1 < Text.size() && IsSecondLetter(static_cast<unsigned char>(Text[At + 1]));
@@ -149,6 +164,100 @@ private:
         if (Character == '^' || IsSign(Character))
             return ReadCharge(At);
         throw Stop{FormulaResult::Unreadable, At};
+    }
+
+    // An uppercase letter and the lowercase letters after it, read with the groups.
+    std::size_t ReadName(std::size_t At) {
+        std::size_t Run = At + 1;
+        while (Run < Text.size() && IsLower(Text[Run]))
+            ++Run;
+        const std::string_view Two = Text.substr(At, 2);
+        if (Run == At + 1)
+            return Element(At, 1);
+        if (Run == At + 2 && Names->IsElement(Two))
+            return Element(At, 2);
+        if (const Varnock::Group* Found = Names->Longest(Text.substr(At)))
+            return AddGroup(At, Found);
+        if (!Names->IsElement(Two) && Names->IsElement(Two.substr(0, 1)) &&
+            Names->Longest(Text.substr(At + 1)))
+            return Element(At, 1); // OtBu: O, then tBu
+        return Element(At, 2);     // an element, or a symbol the table lacks, named when weighed
+    }
+
+    // A lowercase letter that no symbol takes: a group's name starts here.
+    std::size_t ReadLowercase(std::size_t At) {
+        if (const Varnock::Group* Found = Names->Longest(Text.substr(At)))
+            return AddGroup(At, Found);
+        // The letters named: back to the uppercase letter that starts them, on to the end of the
+        // lowercase run, and past a name that a short prefix starts (tBx).
+        std::size_t Start = At;
+        while (Start > 0 && IsLower(Text[Start - 1]))
+            --Start;
+        if (Start > 0 && StartsSymbol(Text[Start - 1]))
+            --Start;
+        std::size_t End = At;
+        while (End < Text.size() && IsLower(Text[End]))
+            ++End;
+        if (End - At <= 3 && End < Text.size() && StartsSymbol(Text[End]))
+            for (++End; End < Text.size() && IsLower(Text[End]);)
+                ++End;
+        throw Stop{FormulaResult::UnknownName, Start, End};
+    }
+
+    std::size_t Element(std::size_t At, std::size_t Length) {
+        const std::string_view Symbol = Text.substr(At, Length);
+        Entries.push_back({std::string(Symbol), Value(1)});
+        if (const Varnock::Group* Instead = Names ? Names->LookAlikeOf(Symbol) : nullptr)
+            LookAlikes.push_back({At, Length, Instead});
+        return ReadCount(Skip(At + Length), Entries.size() - 1, At);
+    }
+
+    std::size_t AddGroup(std::size_t At, const Varnock::Group* Found) {
+        Entries.push_back({Found->Name, Value(1), 0, Found});
+        return ReadCount(Skip(At + Found->Name.size()), Entries.size() - 1, At);
+    }
+
+    // Whether an element, a group, or a group in brackets starts at At.
+    bool StartsUnit(std::size_t At) const {
+        return At < Text.size() && (IsLetter(Text[At]) || Closer(Text[At]));
+    }
+
+    // The bytes of the element, group or bracketed group starting at At as the reader would take
+    // them; 0 where that can't be told.
+    std::size_t UnitLength(std::size_t At) const {
+        if (Closer(Text[At])) {
+            std::vector<char> Open;
+            for (std::size_t End = At; End < Text.size(); ++End) {
+                if (Closer(Text[End]))
+                    Open.push_back(Closer(Text[End]));
+                else if (IsClosing(Text[End]) && (Open.empty() || Open.back() != Text[End]))
+                    return 0;
+                else if (IsClosing(Text[End]) && (Open.pop_back(), Open.empty()))
+                    return End + 1 - At;
+            }
+            return 0;
+        }
+        std::size_t Run = At + 1;
+        while (Run < Text.size() && IsLower(Text[Run]))
+            ++Run;
+        if (StartsSymbol(Text[At]) && Run - At <= 2 && Names->IsElement(Text.substr(At, Run - At)))
+            return Run - At;
+        const Varnock::Group* Found = Names->Longest(Text.substr(At));
+        return Found ? Found->Name.size() : 0;
+    }
+
+    // A hyphen after an element or group that does not join (see Step): refused where what
+    // follows it is another element or group, after blanks or a count.
+    void Hyphen(std::size_t At) {
+        const std::size_t After = Skip(At + 1);
+        const bool BlankBefore = At > 0 && IsBlank(Text[At - 1]);
+        if ((After > At + 1 || BlankBefore) && StartsUnit(After))
+            throw Stop{FormulaResult::LooseHyphen, At, After};
+        const std::size_t Unit = DigitsEnd(At + 1);
+        if (Unit > At + 1 && StartsUnit(Unit)) {
+            const std::size_t Length = UnitLength(Unit);
+            throw Stop{FormulaResult::CountedHyphen, At, Length ? Unit + Length : 0, Unit, At + 1};
+        }
     }
 
     // An isotope entry: "[", a mass number, a symbol, "]", then a count as after any element.
@@ -346,6 +455,7 @@ private:
 
     std::string_view Text;
     const bool SplitCounts;
+    const GroupTable* const Names; // the groups, or nullptr for none
     std::vector<FormulaEntry> Entries;
     std::vector<Group> Groups;
     std::size_t PartFirst = 0; // the current part's first entry
@@ -426,9 +536,9 @@ std::string Digits(const TypedFormula& Formula, std::size_t From, std::size_t To
 }
 
 // Whether a spelling to propose reads; one whose counts multiply out past the doubles doesn't.
-bool Reads(const std::string& Typed) {
+bool Reads(const std::string& Typed, const GroupTable* Groups) {
     try {
-        return ReadFormula(ReadTyped(Typed).Text).Result == FormulaResult::Read;
+        return ReadFormula(ReadTyped(Typed).Text, Groups).Result == FormulaResult::Read;
     } catch (const RunTimeError&) {
         return false;
     }
@@ -449,7 +559,8 @@ std::string CountSpelling(const FormulaReading& Reading, const TypedFormula& For
         Spelling.Before(Point.Point, "0");
     }
     const std::string Text = Spelling.Text();
-    return Reads(Text) ? "for the count " + Count + " write " + Text : std::string();
+    return Reads(Text, Reading.Groups) ? "for the count " + Count + " write " + Text
+                                       : std::string();
 }
 
 // Fe3+: "write Fe^3+ for one Fe with charge 3+, or Fe3^+ for Fe×3 with charge 1+".
@@ -479,11 +590,59 @@ std::string ChargeSpellings(const FormulaReading& Reading, const TypedFormula& F
     std::string OneCharge = Typed;
     OneCharge.insert(Formula.Origins[Reading.Other].Offset, "^");
     OneCharge += SignText;
-    if (Text[Reading.Other] == '0' || !Reads(OneCharge))
+    if (Text[Reading.Other] == '0' || !Reads(OneCharge, Reading.Groups))
         return "write " + AsCount;
     return "write " + OneCharge + " for " +
            (Left.empty() ? "one " + Unit : Unit + "\u00D7" + Left) + " with charge " +
            Text[Reading.Other] + SignText + ", or " + AsCount;
+}
+
+// The typed text of the reading's bytes From to To.
+std::string TypedText(const TypedFormula& Formula, std::size_t From, std::size_t To) {
+    const std::size_t Start = Formula.Origins[From].Offset;
+    const auto& Last = Formula.Origins[To - 1];
+    return Formula.Typed.substr(Start, Last.Offset + Last.Length - Start);
+}
+
+// Etx: "Formula: character 1 "Etx" is no element or group; nearest: Et (ethyl)".
+std::string NameNotice(const FormulaReading& Reading, const TypedFormula& Formula) {
+    const std::string Name = TypedText(Formula, Reading.Position, Reading.Other);
+    std::string Notice = "Formula: character " + Place(Formula, Reading.Position) + " \"" + Name +
+                         "\" is no element or group";
+    const std::vector<std::string> Nearest =
+        Reading.Groups ? Reading.Groups->Nearest(Name) : std::vector<std::string>();
+    for (std::size_t At = 0; At < Nearest.size(); ++At) {
+        const Group* Found = Reading.Groups->Find(Nearest[At]);
+        Notice += (At == 0 ? "; nearest: " : ", ") + Nearest[At] +
+                  (Found ? " (" + Found->Description + ")" : std::string());
+    }
+    return Notice;
+}
+
+// Ala - Gly: "; write Ala-Gly"; Ala-2Gly: "; for Gly×2 write Ala-(Gly)2". Nothing where the
+// spelling would not read.
+std::string HyphenSpelling(const FormulaReading& Reading, const TypedFormula& Formula) {
+    const std::size_t Hyphen = Reading.Position;
+    Rewrite Spelling(Formula);
+    Spelling.Dots(Reading);
+    std::string Lead = "; write ";
+    if (Reading.Result == FormulaResult::LooseHyphen) {
+        for (std::size_t At = Hyphen; At > 0 && IsBlank(Formula.Text[At - 1]); --At)
+            Spelling.Over(At - 1, "");
+        for (std::size_t At = Hyphen + 1; At < Reading.Other; ++At)
+            Spelling.Over(At, "");
+    } else {
+        if (Reading.Other == 0)
+            return {};
+        const std::string Count = Digits(Formula, Reading.CountStart, Reading.Unit);
+        Lead = "; for " + TypedText(Formula, Reading.Unit, Reading.Other) + "\u00D7" + Count +
+               " write ";
+        for (std::size_t At = Reading.CountStart; At < Reading.Unit; ++At)
+            Spelling.Over(At, "");
+        Spelling.Before(Reading.Unit, "(").After(Reading.Other - 1, ")" + Count);
+    }
+    const std::string Text = Spelling.Text();
+    return Reads(Text, Reading.Groups) ? Lead + Text : std::string();
 }
 
 struct Pass {
@@ -491,13 +650,15 @@ struct Pass {
     bool SplitBesideDecimal = false;
 };
 
-Pass ReadOnce(std::string_view Formula, bool SplitCounts) {
+Pass ReadOnce(std::string_view Formula, bool SplitCounts, const GroupTable* Groups) {
     Pass Done;
     FormulaReading& Reading = Done.Reading;
-    Reader Scanner(Formula, SplitCounts);
+    Reading.Groups = Groups;
+    Reader Scanner(Formula, SplitCounts, Groups);
     try {
         Reading.Entries = Scanner.Read();
         Reading.Ambiguous = Scanner.Ambiguous;
+        Reading.LookAlikes = std::move(Scanner.LookAlikes);
         Done.SplitBesideDecimal = Scanner.SplitBesideDecimal();
     } catch (const Stop& Stopped) {
         Reading.Result = Stopped.Result;
@@ -518,11 +679,11 @@ std::string LabelText(const FormulaEntry& Entry) {
     return "[" + std::to_string(Entry.MassNumber) + Entry.Symbol + "]";
 }
 
-FormulaReading ReadFormula(std::string_view Formula) {
-    Pass First = ReadOnce(Formula, true);
+FormulaReading ReadFormula(std::string_view Formula, const GroupTable* Groups) {
+    Pass First = ReadOnce(Formula, true, Groups);
     // A point between digits separates parts only where no other number has a decimal point.
     if (First.SplitBesideDecimal)
-        return ReadOnce(Formula, false).Reading;
+        return ReadOnce(Formula, false, Groups).Reading;
     return std::move(First.Reading);
 }
 
@@ -555,8 +716,35 @@ std::string RefusalNotice(const FormulaReading& Reading, const TypedFormula& For
         return Head + ": " + ChargeSpellings(Reading, Formula);
     case FormulaResult::MisplacedCharge:
         return Head + ": a charge can only end the formula";
+    case FormulaResult::UnknownName:
+        return NameNotice(Reading, Formula);
+    case FormulaResult::LooseHyphen:
+    case FormulaResult::CountedHyphen:
+        return Head + ": a hyphen joins the elements or groups right beside it" +
+               HyphenSpelling(Reading, Formula);
     }
     return Head;
+}
+
+std::vector<std::string> LookAlikeNotices(const FormulaReading& Reading,
+                                          const TypedFormula& Formula) {
+    std::vector<std::string> Notices;
+    if (Reading.Result != FormulaResult::Read)
+        return Notices;
+    for (const auto& [At, Length, Instead] : Reading.LookAlikes) {
+        const std::string Symbol = Formula.Text.substr(At, Length);
+        Rewrite Spelling(Formula);
+        Spelling.Over(At, Instead->Name);
+        if (Length == 2)
+            Spelling.Over(At + 1, "");
+        const std::string Text = Spelling.Dots(Reading).Text();
+        Notices.push_back("Formula: character " + Place(Formula, At) + " \"" + Symbol +
+                          "\" is the element " + Symbol +
+                          (Reads(Text, Reading.Groups)
+                               ? "; for " + Instead->Description + " write " + Text
+                               : "; " + Instead->Name + " is " + Instead->Description));
+    }
+    return Notices;
 }
 
 std::string ReadingNotice(const FormulaReading& Reading, const TypedFormula& Formula) {

@@ -30,6 +30,9 @@
 
 namespace Varnock {
 
+struct Group;
+class GroupTable;
+
 // The two separators above code 127, in the code page: the middle dot and the bullet.
 inline constexpr unsigned char MiddleDot = 183;
 inline constexpr unsigned char Bullet = 149;
@@ -46,6 +49,10 @@ enum class FormulaResult {
     EmptyPart,       // a separator with no element before it, or none after
     AmbiguousCharge, // digits then a sign at the end: a count and a charge, or a charge
     MisplacedCharge, // a sign or "^" that does not end the formula
+    // With groups:
+    UnknownName,   // letters that are no element and no group (Etx); Other: where they end
+    LooseHyphen,   // a hyphen between two units with blanks beside it
+    CountedHyphen, // a hyphen before digits and a unit (Ala-2Gly): Unit and Other bound it
 };
 
 struct FormulaEntry {
@@ -53,6 +60,8 @@ struct FormulaEntry {
     Value Count; // the integer 1 when no count applies, else a double above 0
     // A labelled isotope's mass number, as in [13C]; 0 for the natural element.
     int MassNumber = 0;
+    // The group the entry is (Symbol is then its name), or nullptr for an element.
+    const Group* GroupRow = nullptr;
 
     friend bool operator==(const FormulaEntry&, const FormulaEntry&) = default;
 };
@@ -82,13 +91,27 @@ struct FormulaReading {
     // The first of them that could also have been meant as part of a count: a reading that the
     // user is told of. On an EmptyPart refusal, the point before the empty part, if it is one.
     std::optional<CountPoint> Ambiguous;
+    // The groups the formula was read with, or nullptr.
+    const GroupTable* Groups = nullptr;
+    // Where an element stands whose symbol a group names as its look-alike (Ac for Acet).
+    struct LookAlike {
+        std::size_t Position;
+        std::size_t Length;
+        const Group* Instead;
+    };
+    std::vector<LookAlike> LookAlikes;
 };
 
 // An isotope entry's text as a formula writes it: "[13C]".
 std::string LabelText(const FormulaEntry& Entry);
 
 // Reads code page text. Raises error 6 only when multiplying counts overflows a double.
-FormulaReading ReadFormula(std::string_view Formula);
+// With Groups, names of groups read as groups (see docs/formulas.md): at an uppercase letter
+// the longest group name wins, unless a single lowercase letter makes it an element of the
+// table; a name starting with a lowercase letter is always a group; after an element that
+// can't take it as its second letter, a lowercase letter starts a group; a hyphen right between
+// two elements or groups joins them.
+FormulaReading ReadFormula(std::string_view Formula, const GroupTable* Groups = nullptr);
 
 // One line naming the place and the character as typed, with a hint where one helps, whose
 // every spelling reads:
@@ -99,5 +122,11 @@ std::string RefusalNotice(const FormulaReading& Reading, const TypedFormula& For
 // reading; empty for any other formula:
 // Formula: character 6 ".": read as CuSO4·5H2O; for the count 4.5 write CuS(O4.5)H2O
 std::string ReadingNotice(const FormulaReading& Reading, const TypedFormula& Formula);
+
+// For each element read where a group names it as its look-alike, that it was read as the
+// element and how to write the group, when that spelling reads:
+// Formula: character 1 "Ac" is the element Ac; for acetyl write AcetOH
+std::vector<std::string> LookAlikeNotices(const FormulaReading& Reading,
+                                          const TypedFormula& Formula);
 
 } // namespace Varnock

@@ -82,12 +82,11 @@ TEST(CommandLineTest, MassAloneOneLinePerFormula) {
                                   ',');
     EXPECT_EQ(Masses.Status, ExitNoticed);
     EXPECT_EQ(Masses.Out,
-              "249,677 g\n\n18,015 g\n\n208,176 g\n89,947 g\n106,978 g\n249,677 g\n\n\n\n");
+              "249,677 g\n\n18,015 g\n\n208,176 g\n89,947 g\n106,978 g\n249,677 g\n46,069 g\n\n\n");
     EXPECT_EQ(Masses.Err, "Ca(): Formula: character 4 \")\": the group is empty\n"
                           "Xx: Element: Xx Doesn't exist in database\n"
                           "CuSO4.5H2O: Formula: character 6 \".\": read as CuSO4\xC2\xB7"
                           "5H2O; for the count 4.5 write CuS(O4.5)H2O\n"
-                          "EtOH: Element: Et Doesn't exist in database\n"
                           ": Formula: empty\n"
                           " \t: Formula: empty\n");
     EXPECT_EQ(RunVarnock({"--point", "--mass", "NaCl"}, ',').Out, "58.44 g\n");
@@ -147,13 +146,15 @@ TEST(CommandLineTest, ListsMassesForSpreadsheetsAndAwk) {
 TEST(CommandLineTest, ExitStatusesAndWhatTheyPrint) {
     Testing::TempDir Folder;
     const std::string Truncated = Folder.Write("cut.dat", "\"H\",1,1.008\r\n\"O\",8");
+    const std::string BadGroups =
+        Folder.Write("groups.dat", "\"Ac\",\"C2H3O\",\"acetyl\"\n\"Ph\",\"C6H5\",\"phenyl\"\n");
     const struct {
         std::vector<std::string> Arguments;
         int Status;
         std::string Err;
     } Cases[] = {
         {{"NaCl"}, ExitDone, ""},
-        {{"h2o"}, ExitNoticed, "h2o: Formula: character 1 \"h\" can't be read\n"},
+        {{"h2o"}, ExitNoticed, "h2o: Formula: character 1 \"h\" is no element or group; nearest: H\n"},
         {{}, ExitUsage, "varnock: no formula given\nTry 'varnock --help' for more information.\n"},
         {{"--colour", "H"},
          ExitUsage,
@@ -189,6 +190,14 @@ TEST(CommandLineTest, ExitStatusesAndWhatTheyPrint) {
          ExitTableUnreadable,
          "varnock: Error number 62 occured reading " + Truncated + "\n"},
         {{"--", "--mass"}, ExitNoticed, "--mass: Formula: character 1 \"-\" can't be read\n"},
+        // No groups table: no groups; a bad row is told once, the rest of the table read.
+        {{"--groups", Folder.Path("none.dat"), "Ph"},
+         ExitNoticed,
+         "Ph: Element: Ph Doesn't exist in database\n"},
+        {{"--groups", BadGroups, "--mass", "Ph", "Ac"},
+         ExitNoticed,
+         "varnock: " + BadGroups +
+             ", line 1: the name Ac is an element of the table, and a formula reads the element\n"},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(::testing::PrintToString(Case.Arguments));
@@ -237,7 +246,8 @@ TEST(CommandLineTest, AnalysisPrintsHillMassesCompositionAndPattern) {
 }
 
 TEST(CommandLineTest, AnalysisAsJsonForScripts) {
-    const Ran Json = RunVarnock({"-a", "--json", "C8H11N4O2^+", "[13C]H4", "Ca()"});
+    const Ran Json =
+        RunVarnock({"-a", "--json", "C8H11N4O2^+", "[13C]H4", "Ca()", "Pd(PPh3)4", "AcOH"});
     EXPECT_EQ(Json.Status, ExitNoticed);
     std::vector<nlohmann::json> Objects;
     for (std::size_t Start = 0; Start < Json.Out.size();) {
@@ -245,7 +255,7 @@ TEST(CommandLineTest, AnalysisAsJsonForScripts) {
         Objects.push_back(nlohmann::json::parse(Json.Out.substr(Start, End - Start)));
         Start = End + 1;
     }
-    ASSERT_EQ(Objects.size(), 3u);
+    ASSERT_EQ(Objects.size(), 5u);
     EXPECT_EQ(Objects[0]["hill"], "C8H11N4O2^+");
     EXPECT_EQ(Objects[0]["charge"], 1);
     EXPECT_NEAR(Objects[0]["mz"].get<double>(), 195.0877, 5e-5);
@@ -259,6 +269,15 @@ TEST(CommandLineTest, AnalysisAsJsonForScripts) {
                 1e-6);
     EXPECT_EQ(Objects[2]["notices"][0], "Formula: character 4 \")\": the group is empty");
     EXPECT_FALSE(Objects[2].contains("hill"));
+    // The groups read, and their elements in the rest: Ph (C6H5) three times in each of four.
+    EXPECT_EQ(Objects[3]["hill"], "C72H60P4Pd");
+    EXPECT_EQ(Objects[3]["groups"],
+              nlohmann::json::parse(R"([{"name":"Ph","formula":"C6H5","count":12}])"));
+    EXPECT_EQ(Objects[1]["groups"], nlohmann::json::array());
+    // A look-alike keeps the element and says how to write the group.
+    EXPECT_EQ(Objects[4]["hill"], "AcHO");
+    EXPECT_EQ(Objects[4]["notices"].back(),
+              "Formula: character 1 \"Ac\" is the element Ac; for acetyl write AcetOH");
 }
 
 TEST(CommandLineTest, ListFieldsChooseTheColumns) {

@@ -1,0 +1,103 @@
+#pragma once
+
+// The groups chemists abbreviate (Ph, Et, Boc, Ala, acac), from a table the user owns beside the
+// element table: one row a group, "name","formula","description" and optionally the element
+// symbol the name may be taken for ("Tos","C7H7O2S","tosyl","Ts"); # starts a comment. A
+// group's formula is kept as read, element by element, and weighed from the element table at
+// every calculation, never from a stored mass.
+
+#include <bitset>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/ElementTable.h"
+#include "core/FormulaReader.h"
+
+namespace Varnock {
+
+inline constexpr std::string_view GroupTableName = "groups.dat";
+
+// The symbols of an element table, as a formula's reading asks for them: one or two bytes each.
+class ElementSymbols {
+public:
+    void Add(std::string_view Symbol);
+    bool Contains(std::string_view Symbol) const {
+        return (Symbol.size() == 1 || Symbol.size() == 2) && Bits.test(Key(Symbol));
+    }
+    // Every symbol of the table's records that a formula can name.
+    static ElementSymbols Of(const ElementTable& Table);
+    // Calls Each with every symbol, in byte order.
+    template <typename Visit> void ForEach(Visit&& Each) const {
+        for (std::size_t At = 0; At < Bits.size(); ++At)
+            if (Bits.test(At)) {
+                const char Bytes[2] = {static_cast<char>(At >> 8), static_cast<char>(At & 0xFF)};
+                Each(std::string_view(Bytes, Bytes[1] ? 2 : 1));
+            }
+    }
+
+private:
+    static std::size_t Key(std::string_view Symbol) {
+        const auto Second = Symbol.size() == 2 ? static_cast<unsigned char>(Symbol[1]) : 0u;
+        return static_cast<unsigned char>(Symbol[0]) << 8 | Second;
+    }
+    std::bitset<65536> Bits;
+};
+
+struct Group {
+    std::string Name;
+    std::string Formula; // as the table writes it
+    std::string Description;
+    std::string LookAlike; // an element symbol the name may be taken for, or empty
+    std::vector<FormulaEntry> Entries;
+};
+
+// Whether Name has one of the three shapes of a group's name: an uppercase letter and lowercase
+// letters (Ph, Boc); one to three lowercase letters before that (tBu, iPr); lowercase letters
+// alone (acac, bpy). No symbol starts with a lowercase letter, so the last two never read as one.
+bool IsGroupName(std::string_view Name);
+
+class GroupTable {
+public:
+    // No groups.
+    GroupTable() = default;
+    // Reads the table at Path against the element table's symbols. A missing file gives no
+    // groups; a bad row is left out and named in a notice with the file and its line.
+    GroupTable(std::string Path, const ElementSymbols& Elements);
+
+    const Group* Find(std::string_view Name) const;
+    // The longest name that Text starts with, or nullptr.
+    const Group* Longest(std::string_view Text) const;
+    // The group that names Symbol as its look-alike, or nullptr.
+    const Group* LookAlikeOf(std::string_view Symbol) const;
+    // Up to three names of groups or elements nearest to Name, nearest first.
+    std::vector<std::string> Nearest(std::string_view Name) const;
+    bool IsElement(std::string_view Symbol) const { return Elements.Contains(Symbol); }
+
+    // In the order of the file, a replaced row where its first row stood.
+    const std::vector<Group>& All() const { return Groups; }
+    const std::string& Path() const { return FilePath; }
+    const std::vector<std::string>& Notices() const { return Faults; }
+
+private:
+    void ReadLine(std::string_view Line, std::size_t Number);
+    void Index();
+
+    std::string FilePath;
+    ElementSymbols Elements;
+    std::vector<Group> Groups;
+    ElementSymbols LookAlikes; // the symbols some group names as its look-alike
+    // Per first byte of a name, the groups' indexes, longest name first.
+    std::vector<std::vector<std::size_t>> ByFirst;
+    std::vector<std::string> Faults;
+};
+
+// The group table's path beside an element table file: the same folder.
+std::string GroupTableBeside(std::string_view ElementTablePath);
+
+// A group's weight as a calculation takes it: every element of its formula weighed from Elements
+// and summed, counts multiplied. Empty when an element is missing; Missing then names it.
+Value GroupWeight(const Group& Of, const ElementWeights& Elements, std::string& Missing);
+
+} // namespace Varnock
