@@ -731,12 +731,20 @@ std::vector<std::string> LookAlikeNotices(const FormulaReading& Reading,
     std::vector<std::string> Notices;
     if (Reading.Result != FormulaResult::Read)
         return Notices;
+    // One notice a symbol, at its first place, the spelling writing the group at every place.
+    std::vector<std::string> Told;
     for (const auto& [At, Length, Instead] : Reading.LookAlikes) {
         const std::string Symbol = Formula.Text.substr(At, Length);
+        if (std::find(Told.begin(), Told.end(), Symbol) != Told.end())
+            continue;
+        Told.push_back(Symbol);
         Rewrite Spelling(Formula);
-        Spelling.Over(At, Instead->Name);
-        if (Length == 2)
-            Spelling.Over(At + 1, "");
+        for (const auto& Each : Reading.LookAlikes)
+            if (Formula.Text.compare(Each.Position, Each.Length, Symbol) == 0) {
+                Spelling.Over(Each.Position, Instead->Name);
+                if (Each.Length == 2)
+                    Spelling.Over(Each.Position + 1, "");
+            }
         const std::string Text = Spelling.Dots(Reading).Text();
         Notices.push_back("Formula: character " + Place(Formula, At) + " \"" + Symbol +
                           "\" is the element " + Symbol +

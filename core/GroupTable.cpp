@@ -222,28 +222,36 @@ const Group* GroupTable::LookAlikeOf(std::string_view Symbol) const {
 }
 
 std::vector<std::string> GroupTable::Nearest(std::string_view Name) const {
+    // Near as letters go, case aside; the nearest as typed, case and all, first; a second
+    // spelling of a group already named left out.
     const std::string Low = Lowered(Name);
     struct Candidate {
-        std::size_t Distance;
-        std::size_t Order;
+        std::size_t Typed;
         std::string Name;
+        std::string_view Description;
     };
     std::vector<Candidate> Candidates;
-    const auto Consider = [&](std::string_view Each) {
-        const std::size_t Away = Distance(Low, Lowered(Each));
-        if (Away <= 2 && Away < Low.size())
-            Candidates.push_back({Away, Candidates.size(), std::string(Each)});
+    const auto Consider = [&](std::string_view Each, std::string_view Description) {
+        const std::size_t Typed = Distance(Name, Each);
+        if (Distance(Low, Lowered(Each)) <= 2 && Typed < Name.size())
+            Candidates.push_back({Typed, std::string(Each), Description});
     };
     for (const Group& Each : Groups)
-        Consider(Each.Name);
-    Elements.ForEach(Consider);
+        Consider(Each.Name, Each.Description);
+    Elements.ForEach([&](std::string_view Symbol) { Consider(Symbol, {}); });
     std::stable_sort(
         Candidates.begin(), Candidates.end(),
-        [](const Candidate& One, const Candidate& Other) { return One.Distance < Other.Distance; });
+        [](const Candidate& One, const Candidate& Other) { return One.Typed < Other.Typed; });
     std::vector<std::string> Names;
-    for (const Candidate& Each : Candidates)
-        if (Names.size() < 3 && Each.Distance == Candidates.front().Distance)
+    std::vector<std::string_view> Told;
+    for (const Candidate& Each : Candidates) {
+        if (Names.size() == 3 || Each.Typed != Candidates.front().Typed)
+            break;
+        if (Each.Description.empty() ||
+            std::find(Told.begin(), Told.end(), Each.Description) == Told.end())
             Names.push_back(Each.Name);
+        Told.push_back(Each.Description);
+    }
     return Names;
 }
 
