@@ -233,7 +233,8 @@ std::vector<std::string> GroupTable::Nearest(std::string_view Name) const {
     std::vector<Candidate> Candidates;
     const auto Consider = [&](std::string_view Each, std::string_view Description) {
         const std::size_t Typed = Distance(Name, Each);
-        if (Distance(Low, Lowered(Each)) <= 2 && Typed < Name.size())
+        const std::size_t Letters = Distance(Low, Lowered(Each));
+        if (Letters <= 2 && (Typed < Name.size() || Letters == 0))
             Candidates.push_back({Typed, std::string(Each), Description});
     };
     for (const Group& Each : Groups)
