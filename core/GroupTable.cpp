@@ -83,8 +83,10 @@ std::size_t Distance(std::string_view One, std::string_view Other) {
 } // namespace
 
 void ElementSymbols::Add(std::string_view Symbol) {
-    if (Symbol.size() == 1 || Symbol.size() == 2)
+    if ((Symbol.size() == 1 || Symbol.size() == 2) && !Contains(Symbol)) {
         Bits.set(Key(Symbol));
+        Symbols.emplace_back(Symbol);
+    }
 }
 
 ElementSymbols ElementSymbols::Of(const ElementTable& Table) {
@@ -232,6 +234,9 @@ std::vector<std::string> GroupTable::Nearest(std::string_view Name) const {
     };
     std::vector<Candidate> Candidates;
     const auto Consider = [&](std::string_view Each, std::string_view Description) {
+        // Lengths more than two apart are more than two edits apart.
+        if (Each.size() + 2 < Name.size() || Name.size() + 2 < Each.size())
+            return;
         const std::size_t Typed = Distance(Name, Each);
         const std::size_t Letters = Distance(Low, Lowered(Each));
         if (Letters <= 2 && (Typed < Name.size() || Letters == 0))
@@ -239,7 +244,8 @@ std::vector<std::string> GroupTable::Nearest(std::string_view Name) const {
     };
     for (const Group& Each : Groups)
         Consider(Each.Name, Each.Description);
-    Elements.ForEach([&](std::string_view Symbol) { Consider(Symbol, {}); });
+    for (const std::string& Symbol : Elements.All())
+        Consider(Symbol, {});
     std::stable_sort(
         Candidates.begin(), Candidates.end(),
         [](const Candidate& One, const Candidate& Other) { return One.Typed < Other.Typed; });

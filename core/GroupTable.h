@@ -28,14 +28,8 @@ public:
     }
     // Every symbol of the table's records that a formula can name.
     static ElementSymbols Of(const ElementTable& Table);
-    // Calls Each with every symbol, in byte order.
-    template <typename Visit> void ForEach(Visit&& Each) const {
-        for (std::size_t At = 0; At < Bits.size(); ++At)
-            if (Bits.test(At)) {
-                const char Bytes[2] = {static_cast<char>(At >> 8), static_cast<char>(At & 0xFF)};
-                Each(std::string_view(Bytes, Bytes[1] ? 2 : 1));
-            }
-    }
+    // Every symbol, in the order added.
+    const std::vector<std::string>& All() const { return Symbols; }
 
 private:
     static std::size_t Key(std::string_view Symbol) {
@@ -43,6 +37,7 @@ private:
         return static_cast<unsigned char>(Symbol[0]) << 8 | Second;
     }
     std::bitset<65536> Bits;
+    std::vector<std::string> Symbols;
 };
 
 struct Group {
