@@ -390,7 +390,7 @@ public:
                         " reading " + Path + std::string(Io.LineEnd));
             return ExitTableUnreadable;
         }
-        ReadGroups(Symbols);
+        ReadGroups(std::move(Symbols));
         if (Chosen.Chosen == Mode::Analysis) {
             const ElementSnapshot Weights(Table);
             ReadIsotopes();
@@ -447,15 +447,23 @@ private:
                                        "composition") != Chosen.Fields->end();
             *Analysed = Analyse(Typed, Reading, Weights, Isotopes.get(), Columns);
         }
+        TellGroupFaults();
         Noticed = Noticed || !View.Notices.empty();
     }
 
     std::string LineEnded(std::string Text) const { return Text.append(Io.LineEnd); }
 
-    // The groups, read against the element table's symbols: bad rows are told once, before any
-    // formula.
-    void ReadGroups(const ElementSymbols& Symbols) {
-        Groups = GroupTable(Chosen.Groups ? *Chosen.Groups : GroupTableBeside(Path), Symbols);
+    // The groups, read against the element table's symbols when a formula first needs them.
+    void ReadGroups(ElementSymbols Symbols) {
+        Groups =
+            GroupTable(Chosen.Groups ? *Chosen.Groups : GroupTableBeside(Path), std::move(Symbols));
+    }
+
+    // Bad rows of the groups, told once, as soon as a formula has made the table be read.
+    void TellGroupFaults() {
+        if (!Groups.Loaded() || GroupFaultsTold)
+            return;
+        GroupFaultsTold = true;
         for (const auto& Notice : Groups.Notices())
             Io.Err.Line(LineEnded(std::string(Program) + ": " + Notice));
         Noticed = Noticed || !Groups.Notices().empty();
@@ -493,6 +501,7 @@ private:
 
     void Analysed(const std::string& Formula, const ElementWeights& Weights, bool After) {
         const FormulaAnalysis Result = Analysis(Formula, Weights, Chosen.Pattern);
+        TellGroupFaults();
         Noticed = Noticed || !Result.Notices.empty();
         if (Chosen.Json) {
             Io.Out.Line(LineEnded(AnalysisJson(Formula, Result, Chosen.Pattern.Resolution > 0)));
@@ -604,6 +613,7 @@ private:
     CollectingView View;
     std::unique_ptr<IsotopeTable> Isotopes;
     GroupTable Groups;
+    bool GroupFaultsTold = false;
     bool Noticed = false;
 };
 

@@ -72,7 +72,7 @@ private:
                 Elements.push_back(Entry);
                 continue;
             }
-            for (FormulaEntry Each : Entry.GroupRow->Entries) {
+            for (FormulaEntry Each : Entry.GroupRow->Entries()) {
                 Each.Count = Each.Count * Entry.Count;
                 Elements.push_back(std::move(Each));
             }
@@ -80,7 +80,8 @@ private:
                 std::find_if(Result.Groups.begin(), Result.Groups.end(),
                              [&](const GroupUse& Each) { return Each.Name == Entry.Symbol; });
             if (Use == Result.Groups.end())
-                Use = Result.Groups.insert(Use, {Entry.Symbol, Entry.GroupRow->Formula, 0});
+                Use = Result.Groups.insert(Use,
+                                           {Entry.Symbol, std::string(Entry.GroupRow->Formula), 0});
             Use->Count += Entry.Count.AsDouble();
         }
         return Elements;

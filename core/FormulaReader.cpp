@@ -168,13 +168,13 @@ private:
 
     // An uppercase letter and the lowercase letters after it, read with the groups.
     std::size_t ReadName(std::size_t At) {
-        std::size_t Run = At + 1;
-        while (Run < Text.size() && IsLower(Text[Run]))
-            ++Run;
-        const std::string_view Two = Text.substr(At, 2);
-        if (Run == At + 1)
+        // Most often one letter, or two that make an element: as without groups.
+        const bool Second = At + 1 < Text.size() && IsLower(Text[At + 1]);
+        if (!Second)
             return Element(At, 1);
-        if (Run == At + 2 && Names->IsElement(Two))
+        const std::string_view Two(Text.data() + At, 2);
+        const bool Third = At + 2 < Text.size() && IsLower(Text[At + 2]);
+        if (!Third && Names->IsElement(Two))
             return Element(At, 2);
         if (const Varnock::Group* Found = Names->Longest(Text.substr(At)))
             return AddGroup(At, Found);
@@ -205,15 +205,16 @@ private:
     }
 
     std::size_t Element(std::size_t At, std::size_t Length) {
-        const std::string_view Symbol = Text.substr(At, Length);
+        const std::string_view Symbol(Text.data() + At, Length);
         Entries.push_back({std::string(Symbol), Value(1)});
-        if (const Varnock::Group* Instead = Names ? Names->LookAlikeOf(Symbol) : nullptr)
-            LookAlikes.push_back({At, Length, Instead});
+        if (Length == 2)
+            if (const Varnock::Group* Instead = Names->LookAlikeOf(Symbol))
+                LookAlikes.push_back({At, Length, Instead});
         return ReadCount(Skip(At + Length), Entries.size() - 1, At);
     }
 
     std::size_t AddGroup(std::size_t At, const Varnock::Group* Found) {
-        Entries.push_back({Found->Name, Value(1), 0, Found});
+        Entries.push_back({std::string(Found->Name), Value(1), 0, Found});
         return ReadCount(Skip(At + Found->Name.size()), Entries.size() - 1, At);
     }
 
@@ -614,7 +615,7 @@ std::string NameNotice(const FormulaReading& Reading, const TypedFormula& Formul
     for (std::size_t At = 0; At < Nearest.size(); ++At) {
         const Group* Found = Reading.Groups->Find(Nearest[At]);
         Notice += (At == 0 ? "; nearest: " : ", ") + Nearest[At] +
-                  (Found ? " (" + Found->Description + ")" : std::string());
+                  (Found ? " (" + std::string(Found->Description) + ")" : std::string());
     }
     return Notice;
 }
@@ -746,11 +747,12 @@ std::vector<std::string> LookAlikeNotices(const FormulaReading& Reading,
                     Spelling.Over(Each.Position + 1, "");
             }
         const std::string Text = Spelling.Dots(Reading).Text();
-        Notices.push_back("Formula: character " + Place(Formula, At) + " \"" + Symbol +
-                          "\" is the element " + Symbol +
-                          (Reads(Text, Reading.Groups)
-                               ? "; for " + Instead->Description + " write " + Text
-                               : "; " + Instead->Name + " is " + Instead->Description));
+        Notices.push_back(
+            "Formula: character " + Place(Formula, At) + " \"" + Symbol + "\" is the element " +
+            Symbol +
+            (Reads(Text, Reading.Groups)
+                 ? "; for " + std::string(Instead->Description) + " write " + Text
+                 : "; " + std::string(Instead->Name) + " is " + std::string(Instead->Description)));
     }
     return Notices;
 }

@@ -1,6 +1,7 @@
 #include "core/GroupTable.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/RunTimeError.h"
 #include "core/TextFile.h"
@@ -26,32 +27,40 @@ std::string_view Trimmed(std::string_view Text) {
 }
 
 // The fields of a line: separated by commas, each trimmed, double quotes around one removed (a
-// quoted field may hold commas). False when a quote is never closed.
-bool SplitFields(std::string_view Line, std::vector<std::string_view>& Fields) {
-    Fields.clear();
-    std::size_t At = 0;
+// quoted field may hold commas); the first five kept, all counted. False when a quote is never
+// closed or text follows it. One pass over the bytes: the table is read at every start.
+bool SplitFields(std::string_view Line, std::string_view (&Fields)[5], std::size_t& Count) {
+    const char* At = Line.data();
+    const char* const End = At + Line.size();
     while (true) {
-        while (At < Line.size() && (Line[At] == ' ' || Line[At] == '\t'))
+        while (At != End && (*At == ' ' || *At == '\t'))
             ++At;
-        std::size_t End = 0;
-        if (At < Line.size() && Line[At] == '"') {
-            const std::size_t Close = Line.find('"', At + 1);
-            if (Close == std::string_view::npos)
+        const char* Begin = At;
+        const char* Finish = nullptr;
+        if (At != End && *At == '"') {
+            Begin = ++At;
+            while (At != End && *At != '"')
+                ++At;
+            if (At == End)
                 return false;
-            Fields.push_back(Line.substr(At + 1, Close - At - 1));
-            End = Line.find(',', Close + 1);
-            if (!Trimmed(
-                     Line.substr(Close + 1, End == std::string_view::npos ? End : End - Close - 1))
-                     .empty())
+            Finish = At++;
+            while (At != End && (*At == ' ' || *At == '\t'))
+                ++At;
+            if (At != End && *At != ',')
                 return false;
         } else {
-            End = Line.find(',', At);
-            Fields.push_back(
-                Trimmed(Line.substr(At, End == std::string_view::npos ? End : End - At)));
+            while (At != End && *At != ',')
+                ++At;
+            Finish = At;
+            while (Finish != Begin && (Finish[-1] == ' ' || Finish[-1] == '\t'))
+                --Finish;
         }
-        if (End == std::string_view::npos)
+        if (Count < 5)
+            Fields[Count] = std::string_view(Begin, static_cast<std::size_t>(Finish - Begin));
+        ++Count;
+        if (At == End)
             return true;
-        At = End + 1;
+        ++At; // the comma
     }
 }
 
@@ -80,12 +89,35 @@ std::size_t Distance(std::string_view One, std::string_view Other) {
     return Row.back();
 }
 
+// A formula of symbols and whole counts alone (C6H5): whether it reads, its every symbol an
+// element of the table or D or T, told without the reader. Nothing when it is of another kind.
+std::optional<std::string_view> PlainFormulaFault(std::string_view Formula,
+                                                  const ElementSymbols& Elements) {
+    std::size_t At = 0;
+    while (At < Formula.size()) {
+        if (!IsUpper(Formula[At]))
+            return std::nullopt;
+        const std::size_t Start = At++;
+        if (At < Formula.size() && IsLower(Formula[At]))
+            ++At;
+        const std::string_view Symbol = Formula.substr(Start, At - Start);
+        if (!Elements.Contains(Symbol) && Symbol != "D" && Symbol != "T")
+            return Symbol;
+        if (At < Formula.size() && Formula[At] == '0')
+            return std::nullopt;
+        while (At < Formula.size() && Formula[At] >= '0' && Formula[At] <= '9')
+            ++At;
+    }
+    return std::string_view();
+}
+
 } // namespace
 
 void ElementSymbols::Add(std::string_view Symbol) {
     if ((Symbol.size() == 1 || Symbol.size() == 2) && !Contains(Symbol)) {
         Bits.set(Key(Symbol));
-        Symbols.emplace_back(Symbol);
+        Pairs += Symbol[0];
+        Pairs += Symbol.size() == 2 ? Symbol[1] : '\0';
     }
 }
 
@@ -96,6 +128,12 @@ ElementSymbols ElementSymbols::Of(const ElementTable& Table) {
             Symbols.Add(Record.Symbol.Text());
     });
     return Symbols;
+}
+
+const std::vector<FormulaEntry>& Group::Entries() const {
+    if (Read.empty())
+        Read = ReadFormula(Formula).Entries;
+    return Read;
 }
 
 bool IsGroupName(std::string_view Name) {
@@ -109,19 +147,31 @@ bool IsGroupName(std::string_view Name) {
     return std::all_of(Name.begin() + static_cast<std::ptrdiff_t>(Prefix) + 1, Name.end(), IsLower);
 }
 
-GroupTable::GroupTable(std::string Path, const ElementSymbols& Symbols)
-    : FilePath(std::move(Path)), Elements(Symbols) {
+GroupTable::GroupTable(std::string Path, ElementSymbols Symbols)
+    : FilePath(std::move(Path)), Elements(std::move(Symbols)) {}
+
+void GroupTable::Load() const {
+    if (!Read)
+        const_cast<GroupTable*>(this)->ReadFile();
+}
+
+void GroupTable::ReadFile() {
+    Read = true;
+    if (FilePath.empty())
+        return; // the table of no groups
     try {
         TextFile File(FilePath);
         while (File.ReadMore()) {
         }
-        const std::string_view Text = File.Unread();
+        Text = std::make_shared<const std::string>(File.Unread());
+        const std::string_view Bytes = *Text;
+        Groups.reserve(Bytes.size() / 24 + 1); // rows are longer than that
         std::size_t Number = 0;
-        for (std::size_t Start = 0; Start < Text.size();) {
-            std::size_t End = Text.find('\n', Start);
+        for (std::size_t Start = 0; Start < Bytes.size();) {
+            std::size_t End = Bytes.find('\n', Start);
             if (End == std::string_view::npos)
-                End = Text.size();
-            ReadLine(Trimmed(Text.substr(Start, End - Start)), ++Number);
+                End = Bytes.size();
+            ReadLine(Trimmed(Bytes.substr(Start, End - Start)), ++Number);
             Start = End + 1;
         }
     } catch (const RunTimeError& Error) {
@@ -139,65 +189,112 @@ void GroupTable::ReadLine(std::string_view Line, std::size_t Number) {
     const auto Fault = [&](const std::string& What) {
         Faults.push_back(FilePath + ", line " + std::to_string(Number) + ": " + What);
     };
-    std::vector<std::string_view> Fields;
-    if (!SplitFields(Line, Fields))
+    std::string_view Fields[5];
+    std::size_t Count = 0;
+    if (!SplitFields(Line, Fields, Count))
         return Fault("a quote is not closed, or text follows it");
-    if (Fields.size() != 3 && Fields.size() != 4)
-        return Fault("3 or 4 fields expected, " + std::to_string(Fields.size()) + " found");
-    Group Read{std::string(Fields[0]),
-               std::string(Fields[1]),
-               std::string(Fields[2]),
-               Fields.size() == 4 ? std::string(Fields[3]) : std::string(),
-               {}};
-    if (!IsGroupName(Read.Name))
-        return Fault("the name \"" + Read.Name +
+    if (Count != 3 && Count != 4)
+        return Fault("3 or 4 fields expected, " + std::to_string(Count) + " found");
+    const std::string_view Name = Fields[0], Formula = Fields[1], LookAlike = Fields[3];
+    if (!IsGroupName(Name))
+        return Fault("the name \"" + std::string(Name) +
                      "\" is none of a group's: Ph, tBu (one to three lowercase letters before "
                      "such a name) or acac");
-    if (Elements.Contains(Read.Name))
-        return Fault("the name " + Read.Name +
+    if (Elements.Contains(Name))
+        return Fault("the name " + std::string(Name) +
                      " is an element of the table, and a formula reads the element");
-    if (!Read.LookAlike.empty() && !Elements.Contains(Read.LookAlike))
-        return Fault("the look-alike " + Read.LookAlike + " is no element of the table");
-    const TypedFormula Typed = FromCodePage(Read.Formula);
-    FormulaReading Reading;
-    try {
-        Reading = ReadFormula(Typed.Text);
-    } catch (const RunTimeError& Error) {
-        return Fault("the formula " + Read.Formula + ": " + ErrorNumberText(Error.Number()));
-    }
-    if (Reading.Result != FormulaResult::Read)
-        return Fault("the formula " + Read.Formula + " can't be read: " +
-                     RefusalNotice(Reading, Typed).substr(std::string_view("Formula: ").size()));
-    if (Reading.Entries.empty())
+    if (!LookAlike.empty() && (LookAlike.size() != 2 || !Elements.Contains(LookAlike)))
+        return Fault("the look-alike " + std::string(LookAlike) +
+                     " is no element of the table with a two-letter symbol");
+    if (Formula.empty())
         return Fault("the formula is empty");
-    if (Read.Formula.find_first_of("+-^") != std::string::npos)
-        return Fault("the formula " + Read.Formula + " has a charge; a group has none");
-    for (const FormulaEntry& Entry : Reading.Entries) {
-        const bool Heavy = Entry.MassNumber == 0 && (Entry.Symbol == "D" || Entry.Symbol == "T");
-        if (!Heavy && !Elements.Contains(Entry.Symbol))
-            return Fault("the formula " + Read.Formula + " names " + Entry.Symbol +
-                         ", which is no element of the table");
+    std::optional<std::string_view> Lacked = PlainFormulaFault(Formula, Elements);
+    std::string Unknown;
+    if (!Lacked) { // brackets, isotopes, separators, a charge: as the reader reads them
+        if (Formula.find_first_of("+-^") != std::string_view::npos)
+            return Fault("the formula " + std::string(Formula) + " has a charge; a group has none");
+        const TypedFormula Typed = FromCodePage(Formula);
+        FormulaReading Reading;
+        try {
+            Reading = ReadFormula(Typed.Text);
+        } catch (const RunTimeError& Error) {
+            return Fault("the formula " + std::string(Formula) + ": " +
+                         ErrorNumberText(Error.Number()));
+        }
+        if (Reading.Result != FormulaResult::Read)
+            return Fault(
+                "the formula " + std::string(Formula) + " can't be read: " +
+                RefusalNotice(Reading, Typed).substr(std::string_view("Formula: ").size()));
+        if (Reading.Entries.empty())
+            return Fault("the formula is empty");
+        for (const FormulaEntry& Entry : Reading.Entries) {
+            const bool Heavy =
+                Entry.MassNumber == 0 && (Entry.Symbol == "D" || Entry.Symbol == "T");
+            if (!Heavy && !Elements.Contains(Entry.Symbol) && Unknown.empty())
+                Unknown = Entry.Symbol;
+        }
+        Lacked = Unknown;
     }
-    Read.Entries = std::move(Reading.Entries);
-    const auto Same = std::find_if(Groups.begin(), Groups.end(),
-                                   [&](const Group& Each) { return Each.Name == Read.Name; });
-    if (Same != Groups.end())
-        *Same = std::move(Read);
-    else
-        Groups.push_back(std::move(Read));
+    if (!Lacked->empty())
+        return Fault("the formula " + std::string(Formula) + " names " + std::string(*Lacked) +
+                     ", which is no element of the table");
+    Group& Read = Groups.emplace_back();
+    Read.Name = Name;
+    Read.Formula = Formula;
+    Read.Description = Fields[2];
+    Read.LookAlike = LookAlike;
 }
 
 void GroupTable::Index() {
-    ByFirst.assign(256, {});
-    for (std::size_t At = 0; At < Groups.size(); ++At) {
-        ByFirst[static_cast<unsigned char>(Groups[At].Name[0])].push_back(At);
-        if (!Groups[At].LookAlike.empty())
-            LookAlikes.Add(Groups[At].LookAlike);
+    // By first byte, then longest name first, equal names together in file order: a counting
+    // sort, then an insertion sort of the few names of each byte.
+    const auto Before = [&](std::uint32_t One, std::uint32_t Other) {
+        const std::string_view A = Groups[One].Name, B = Groups[Other].Name;
+        return A.size() != B.size() ? A.size() > B.size() : A != B ? A < B : One < Other;
+    };
+    const auto Sort = [&] {
+        First.fill(0);
+        for (const Group& Each : Groups)
+            ++First[static_cast<unsigned char>(Each.Name[0]) + 1u];
+        for (std::size_t Byte = 1; Byte < First.size(); ++Byte)
+            First[Byte] += First[Byte - 1];
+        std::array<std::uint32_t, 256> Next;
+        std::copy(First.begin(), First.end() - 1, Next.begin());
+        Order.resize(Groups.size());
+        for (std::uint32_t At = 0; At < Groups.size(); ++At)
+            Order[Next[static_cast<unsigned char>(Groups[At].Name[0])]++] = At;
+        for (std::size_t Byte = 0; Byte < 256; ++Byte)
+            for (std::uint32_t At = First[Byte] + 1; At < First[Byte + 1]; ++At)
+                for (std::uint32_t Place = At;
+                     Place > First[Byte] && Before(Order[Place], Order[Place - 1]); --Place)
+                    std::swap(Order[Place - 1], Order[Place]);
+    };
+    Sort();
+    // A later row of a name replaces the earlier one, where that stood: in a run of one name
+    // (rows in file order), the first row takes the last one's texts, the rest go.
+    std::vector<bool> Replaced;
+    for (std::size_t Start = 0, End = 0; Start < Order.size(); Start = End) {
+        for (End = Start + 1;
+             End < Order.size() && Groups[Order[End]].Name == Groups[Order[Start]].Name;)
+            ++End;
+        if (End - Start == 1)
+            continue;
+        Replaced.resize(Groups.size());
+        Groups[Order[Start]] = Groups[Order[End - 1]];
+        for (std::size_t At = Start + 1; At < End; ++At)
+            Replaced[Order[At]] = true;
     }
-    for (auto& Bucket : ByFirst)
-        std::stable_sort(Bucket.begin(), Bucket.end(), [&](std::size_t One, std::size_t Other) {
-            return Groups[One].Name.size() > Groups[Other].Name.size();
-        });
+    if (!Replaced.empty()) {
+        std::size_t Kept = 0;
+        for (std::size_t At = 0; At < Groups.size(); ++At)
+            if (!Replaced[At])
+                Groups[Kept++] = std::move(Groups[At]);
+        Groups.resize(Kept);
+        Sort();
+    }
+    for (const Group& Each : Groups)
+        if (!Each.LookAlike.empty())
+            LookAlikes.Add(Each.LookAlike);
 }
 
 const Group* GroupTable::Find(std::string_view Name) const {
@@ -206,15 +303,18 @@ const Group* GroupTable::Find(std::string_view Name) const {
 }
 
 const Group* GroupTable::Longest(std::string_view Text) const {
-    if (Text.empty() || ByFirst.empty())
+    Load();
+    if (Text.empty() || Groups.empty())
         return nullptr;
-    for (const std::size_t At : ByFirst[static_cast<unsigned char>(Text[0])])
-        if (Text.starts_with(Groups[At].Name))
-            return &Groups[At];
+    const auto Byte = static_cast<unsigned char>(Text[0]);
+    for (std::uint32_t At = First[Byte]; At < First[Byte + 1]; ++At)
+        if (Text.starts_with(Groups[Order[At]].Name))
+            return &Groups[Order[At]];
     return nullptr;
 }
 
-const Group* GroupTable::LookAlikeOf(std::string_view Symbol) const {
+const Group* GroupTable::FindLookAlike(std::string_view Symbol) const {
+    Load();
     if (!LookAlikes.Contains(Symbol))
         return nullptr;
     for (const Group& Each : Groups)
@@ -224,6 +324,7 @@ const Group* GroupTable::LookAlikeOf(std::string_view Symbol) const {
 }
 
 std::vector<std::string> GroupTable::Nearest(std::string_view Name) const {
+    Load();
     // Near as letters go, case aside; the nearest as typed, case and all, first; a second
     // spelling of a group already named left out.
     const std::string Low = Lowered(Name);
@@ -244,8 +345,7 @@ std::vector<std::string> GroupTable::Nearest(std::string_view Name) const {
     };
     for (const Group& Each : Groups)
         Consider(Each.Name, Each.Description);
-    for (const std::string& Symbol : Elements.All())
-        Consider(Symbol, {});
+    Elements.ForEach([&](std::string_view Symbol) { Consider(Symbol, {}); });
     std::stable_sort(
         Candidates.begin(), Candidates.end(),
         [](const Candidate& One, const Candidate& Other) { return One.Typed < Other.Typed; });
@@ -272,7 +372,7 @@ std::string GroupTableBeside(std::string_view ElementTablePath) {
 
 Value GroupWeight(const Group& Of, const ElementWeights& Elements, std::string& Missing) {
     Value Total;
-    for (const FormulaEntry& Entry : Of.Entries) {
+    for (const FormulaEntry& Entry : Of.Entries()) {
         const Value Weight = Entry.MassNumber == 0
                                  ? Elements.WeightOfSymbol(Entry.Symbol)
                                  : Elements.WeightOfIsotope(Entry.Symbol, Entry.MassNumber);

@@ -111,10 +111,10 @@ const std::map<std::string, double>& GroupWeights() {
         std::map<std::string, double> Summed;
         for (const Group& Each : ShippedGroups().All()) {
             double Sum = 0;
-            for (const FormulaEntry& Item : Each.Entries)
+            for (const FormulaEntry& Item : Each.Entries())
                 Sum += Item.Count.AsDouble() *
                        ShippedWeights().at(Item.MassNumber ? LabelText(Item) : Item.Symbol);
-            Summed[Each.Name] = Sum;
+            Summed[std::string(Each.Name)] = Sum;
         }
         return Summed;
     }();

@@ -66,7 +66,7 @@ QString FormulaTip(const GroupTable& Groups) {
         return Tip + QStringLiteral("<p>No groups: groups.dat is missing or empty.</p>");
     QStringList Names;
     for (const Group& Each : Groups.All())
-        Names << ToQt(Each.Name).toHtmlEscaped();
+        Names << ToQt(std::string(Each.Name)).toHtmlEscaped();
     return Tip +
            QStringLiteral("<p><b>Groups</b> (groups.dat, each with its formula in the manual "
                           "page and docs/tables.md): ") +
