@@ -1,7 +1,8 @@
 #!/bin/sh
 # What the groups cost, against a build without them (BASE_BUILD, e.g. a build of the commit
-# before), timed as whole processes in turns (hyperfine's means over many runs, after warm-up
-# runs; the two commands alternate run by run, so a busy machine slows both alike):
+# before), timed as whole processes (hyperfine's medians over many runs, after warm-up runs;
+# hyperfine runs one command's runs, then the other's, so on a busy machine run it more than
+# once, or compare instruction counts: valgrind --tool=callgrind):
 #   1. varnock --mass H2O, the start-up: goal within 3 % of the base;
 #   2. varnock --list over 100,000 formulas without groups (FormulaList): goal within 3 %;
 #   3. 100,000 formulas that name groups (FormulaList --groups), read and weighed: goal at least
@@ -20,8 +21,9 @@ command -v hyperfine >/dev/null || { echo "hyperfine is needed: apt-get install 
 Work=$(mktemp -d)
 trap 'rm -rf "$Work"' EXIT
 Mean() { sed -n 's/^ *"mean": \([0-9.e-]*\),*$/\1/p' "$1" | sed -n "${2}p"; }
+Median() { sed -n 's/^ *"median": \([0-9.e-]*\),*$/\1/p' "$1" | sed -n "${2}p"; }
 Ratio() { # JSON, goal text
-    awk -v A="$(Mean "$1" 1)" -v B="$(Mean "$1" 2)" -v G="$2" \
+    awk -v A="$(Median "$1" 1)" -v B="$(Median "$1" 2)" -v G="$2" \
         'BEGIN { printf "  with groups / without: %.3f (%s)\n", A / B, G }'
 }
 
