@@ -317,6 +317,7 @@ TEST_F(CalculationTest, GroupsWeighTheirFormulasAsOneEntryEach) {
         {"Pr2O", &Groups, "297.819 g", {LookAlike("Pr", 1, "propyl", "nPr2O")}},
         {"NpOH", &Groups, "254.007 g", {LookAlike("Np", 1, "naphthyl", "NaphOH")}},
         {"TsCl", &Groups, "329.45 g", {LookAlike("Ts", 1, "tosyl", "TosCl")}},
+        {"AcOAc", &Groups, "469.999 g", {LookAlike("Ac", 1, "acetyl", "AcetOAcet")}},
         {"TosCl", &Groups, "190.641 g"}, // C7H7ClO2S
         // The edited table: Xyl added, Ph replaced, Ac refused (the element stays, unnamed).
         {"XylOH", &Changed, "122.167 g"}, // C8H10O
@@ -340,6 +341,10 @@ TEST_F(CalculationTest, GroupsWeighTheirFormulasAsOneEntryEach) {
 TEST_F(CalculationTest, GroupIsOneReportLineAndOneEntry) {
     const ElementTable Shipped(VARNOCK_ELEMENTS_DAT);
     const GroupTable Groups(GroupTableBeside(VARNOCK_ELEMENTS_DAT), ElementSymbols::Of(Shipped));
+    RecordingView First; // a look-alike in the formula that makes the table be read
+    Calculate(Entries, "TsOH", Shipped, First, '.', &Groups);
+    EXPECT_EQ(First.Notices, std::vector<std::string>{"Formula: character 1 \"Ts\" is the element "
+                                                      "Ts; for tosyl write TosOH"});
     RecordingView View;
     Calculate(Entries, "Ph3P", Shipped, View, '.', &Groups);
     EXPECT_EQ(View.Report, "Ph*3=\t231.318\t  88.19%  \r\n"

@@ -354,7 +354,9 @@ TEST(FormulaReaderTest, ReadsGroupsAndHyphensWithTheShippedTable) {
         {"PheN", "<Phe>*1 N*1"},
         {"Mes", "<Mes>*1"}, // not Me and s
         {"MeS", "<Me>*1 S*1"},
-        {"Sn", "Sn*1"}, // an element, whatever groups start so
+        {"Sn", "Sn*1"},     // an element, whatever groups start so
+        {"Sec", "<Sec>*1"}, // not Se and c
+        {"Thr2", "<Thr>*2"},
         {"Hg", "Hg*1"},
         {"AcOH", "Ac*1 O*1 H*1"},
         {"KOtBu", "K*1 O*1 <tBu>*1"}, // Ot is no element: O, then tBu

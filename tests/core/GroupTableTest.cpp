@@ -66,7 +66,8 @@ TEST(GroupTableTest, ReadsRowsAndNamesEveryBadOneByItsLine) {
           "lowercase letters before such a name) or acac"}},
         {"a name that is an element, and bad formulas",
          "\"Ac\",\"C2H3O\",\"acetyl\"\n\"Bad\",\"C6(H5\",\"x\"\n\"Ion\",\"SO4^2-\",\"x\"\n"
-         "\"Nix\",\"\",\"x\"\n\"Grp\",\"PhH\",\"a group in a group\"\n\"Sym\",\"CXy\",\"x\"\n",
+         "\"Nix\",\"\",\"x\"\n\"Grp\",\"PhH\",\"a group in a group\"\n\"Sym\",\"CXy\",\"x\"\n"
+         "\"Zer\",\"C0\",\"x\"\n",
          "",
          {"groups.dat, line 1: the name Ac is an element of the table, and a formula reads the "
           "element",
@@ -74,7 +75,9 @@ TEST(GroupTableTest, ReadsRowsAndNamesEveryBadOneByItsLine) {
           "groups.dat, line 3: the formula SO4^2- has a charge; a group has none",
           "groups.dat, line 4: the formula is empty",
           "groups.dat, line 5: the formula PhH names Ph, which is no element of the table",
-          "groups.dat, line 6: the formula CXy names Xy, which is no element of the table"}},
+          "groups.dat, line 6: the formula CXy names Xy, which is no element of the table",
+          "groups.dat, line 7: the formula C0 can't be read: character 2 \"0\": a count must "
+          "be above 0"}},
         {"malformed lines",
          "\"Ph\",\"C6H5\"\n\"Ph\",\"C6H5\",\"a\",\"Ts\",\"b\"\n\"Ph,\"C6H5\",\"x\"\n"
          "\"Ph\"x,\"C6H5\",\"x\"\n\"Et\",\"C2H5\",\"ethyl\",\"Xx\"\n"
