@@ -60,26 +60,27 @@ standard error, each after the formula it is about.
       --help      display this help and exit
       --version   output version information and exit
 
-With --mass and --list, an empty mass means that the formula gives no complete
-mass: it was refused, or names an element the table lacks; the notice says why.
-A notice that only tells how a formula was read keeps its mass.
+An empty mass means that the formula gives no complete mass: it was refused, or
+names an element the table lacks; the notice says why. A reading note, which only
+tells how a formula was read, keeps the mass.
 
 Formulas are read as chemists write them: Ca(OH)2, K4[Fe(CN)6], CuSO4*5H2O,
 CaCO3 6H2O, NH3 . 2HCl, 2H2O, Fe0.95O, SO4^2-; subscript digits and superscript
 charges may be pasted. A point between a whole count and a whole number that an
 element follows, as in CuSO4.5H2O, separates parts unless the formula has other
-decimals; a notice then says how to write the decimal count: CuS(O4.5)H2O.
+decimals; a note then says how to write the decimal count: CuS(O4.5)H2O.
+Ions are read as written in plain text: Fe3+, NH4+, SO42-, [Fe(CN)6]4-, SO4 2-,
+SO4(2-); where digits could also be a count, a note says how to write it.
 A mass number and a symbol in square brackets is a labelled isotope: [13C]H4,
 [2H]2O; D and T are 2H and 3H unless the element table has rows for them.
 Groups of groups.dat read as one entry each: Ph3P, Et3N, tBuOK, Pd(PPh3)4,
 Cu(acac)2, HAlaGlyOH; a hyphen right between two of them joins them:
 H-Ala-Gly-OH. An element that a group may be taken for stays the element, with a
-notice: AcOH is actinium; acetic acid is Acet-OH.
+note: AcOH is actinium; acetic acid is Acet-OH.
 
 Exit status:
- 0  every formula gave a mass without a notice,
- 1  a formula was refused, was empty, named an element the table lacks, or was
-      read as a notice tells,
+ 0  every formula gave its whole mass, with or without reading notes,
+ 1  a formula was refused, was empty, or named an element the table lacks,
  2  the command line could not be understood,
  3  the element table can't be read.
 )";
@@ -135,24 +136,21 @@ public:
     void AppendReport(const std::string& Line) override { Report += Line; }
     void SetMassText(const std::string& Text) override { Mass = Text; }
     void Notice(const std::string& Message) override { Notices.push_back(Message); }
+    void ReadingNote(const std::string& Note) override { Notes.push_back(Note); }
     bool ShowsReport() const override { return WantsReport; }
-    void MassIsPartial() override { Partial = true; }
 
     void Clear() {
         Report.clear();
         Mass.clear();
         Notices.clear();
-        Partial = false;
+        Notes.clear();
     }
-
-    // The mass where it stands alone: none where an element was left out of it.
-    std::string WholeMass() const { return Partial ? std::string() : Mass; }
 
     bool WantsReport = true;
     std::string Report;
     std::string Mass;
     std::vector<std::string> Notices;
-    bool Partial = false;
+    std::vector<std::string> Notes;
 };
 
 std::vector<std::string> ReadFields(const std::string& List) {
@@ -506,8 +504,7 @@ private:
         if (Chosen.Json) {
             Io.Out.Line(LineEnded(AnalysisJson(Formula, Result, Chosen.Pattern.Resolution > 0)));
         } else {
-            for (const auto& Notice : Result.Notices)
-                Io.Err.Line(LineEnded(Formula + ": " + Notice));
+            Tell(Formula, Result.Notices, Result.Notes);
             if (Result.Read)
                 Io.Out.Line((After ? std::string(Io.LineEnd) : std::string()) +
                             AnalysisText(Result, Separator, Io.LineEnd));
@@ -515,13 +512,21 @@ private:
         Io.Out.Flush();
     }
 
+    // Notices, then reading notes, a line each on standard error.
+    void Tell(const std::string& Formula, const std::vector<std::string>& Notices,
+              const std::vector<std::string>& Notes) {
+        for (const auto* Told : {&Notices, &Notes})
+            for (const auto& Each : *Told)
+                Io.Err.Line(LineEnded(Formula + ": " + Each));
+    }
+
     void Single(const std::string& Formula, const ElementWeights& Weights, bool After) {
         Weigh(Formula, Weights);
-        for (const auto& Notice : View.Notices)
-            Io.Err.Line(LineEnded(Formula + ": " + Notice));
+        Tell(Formula, View.Notices, View.Notes);
         if (Chosen.Chosen == Mode::Mass) {
-            Io.Out.Line(LineEnded(View.WholeMass()));
-        } else if (!View.Mass.empty()) {
+            Io.Out.Line(LineEnded(View.Mass));
+        } else if (!View.Report.empty()) {
+            // Where an element is missing, the report without the mass: the total says so.
             std::string Block = After ? std::string(Io.LineEnd) : std::string();
             Block += LineEnded(ReportHeading());
             for (std::size_t Start = 0; Start < View.Report.size();) {
@@ -529,7 +534,7 @@ private:
                 Block += LineEnded(View.Report.substr(Start, End - Start));
                 Start = End + LineFeed.size();
             }
-            Block += LineEnded("Formula Mass: " + View.Mass);
+            Block += LineEnded("Formula Mass:" + (View.Mass.empty() ? "" : " " + View.Mass));
             Io.Out.Line(Block);
         }
         Io.Out.Flush();
@@ -572,12 +577,12 @@ private:
                 continue;
             FormulaAnalysis Result;
             Weigh(Formula, Weights, Analysed ? &Result : nullptr);
-            std::string Mass = View.WholeMass();
+            std::string Mass = View.Mass;
             if (Mass.size() >= MassUnit.size() &&
                 Mass.compare(Mass.size() - MassUnit.size(), MassUnit.size(), MassUnit) == 0)
                 Mass.resize(Mass.size() - MassUnit.size());
             std::string Line = Field(Formula, Csv);
-            std::vector<std::string>& Notices = View.Notices;
+            std::vector<std::string> Notices = View.Notices;
             if (Analysed) {
                 // What the calculation refused or missed, the analysis need not tell again.
                 if (Notices.empty())
@@ -590,6 +595,7 @@ private:
             } else {
                 Line += Between + Field(Mass, Csv);
             }
+            Notices.insert(Notices.end(), View.Notes.begin(), View.Notes.end());
             std::string Joined;
             for (const auto& Notice : Notices)
                 Joined += (Joined.empty() ? "" : "; ") + Notice;

@@ -15,10 +15,6 @@ namespace Varnock {
 
 namespace {
 
-bool IsDigit(char Character) {
-    return Character >= '0' && Character <= '9';
-}
-
 // Hill order: C first and H next when there is carbon, the rest alphabetical; isotopes after
 // their element, lightest first. As a number, with room for a row index below it.
 std::uint64_t HillKey(const CompositionRow& Row, bool Carbon) {
@@ -216,7 +212,8 @@ private:
         if (!Options.Pattern)
             return;
         if (!Whole) {
-            Result.Notices.push_back("Isotope pattern: it needs whole counts");
+            // The masses stand; only the pattern can't be given.
+            Result.Notes.push_back("Isotope pattern: it needs whole counts");
             return;
         }
         if (Options.Resolution > 0 && !HasFineStructure()) {
@@ -245,37 +242,6 @@ private:
 
 } // namespace
 
-int ChargeOf(std::string_view Formula) {
-    // The charge is what follows the first sign or caret of the formula's last run of digits,
-    // blanks, signs and carets; digits before it are a count.
-    std::size_t Start = Formula.size();
-    while (Start > 0) {
-        const char Character = Formula[Start - 1];
-        if (!IsDigit(Character) && Character != ' ' && Character != '\t' && Character != '\n' &&
-            Character != '+' && Character != '-' && Character != '^')
-            break;
-        --Start;
-    }
-    const std::size_t First = Formula.find_first_of("^+-", Start);
-    if (First == std::string_view::npos)
-        return 0;
-    int Size = 0, Signs = 0;
-    char Sign = 0;
-    for (std::size_t At = First; At < Formula.size(); ++At) {
-        const char Character = Formula[At];
-        if (IsDigit(Character)) {
-            Size = Size * 10 + (Character - '0');
-        } else if (Character == '+' || Character == '-') {
-            Sign = Character;
-            ++Signs;
-        }
-        if (Size > 1000000)
-            break;
-    }
-    const int Magnitude = Size > 0 ? Size : Signs;
-    return Sign == '-' ? -Magnitude : Magnitude;
-}
-
 FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Elements,
                         const IsotopeTable* Isotopes, const AnalysisOptions& Options,
                         const GroupTable* Groups) {
@@ -303,14 +269,10 @@ FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Readi
         return Result;
     }
     Result.Read = true;
-    Result.Charge = ChargeOf(Formula.Text);
+    Result.Charge = Reading.Charge;
+    // As after a calculation: how the formula was read, where another reading was possible.
+    Result.Notes = ReadingNotes(Reading, Formula);
     Analyser(Elements, Isotopes, Options, Result).Run(Reading.Entries);
-    // As after a calculation: how a point or a blank was read, when another reading was possible.
-    const std::string HowRead = ReadingNotice(Reading, Formula);
-    if (!HowRead.empty())
-        Result.Notices.push_back(HowRead);
-    for (std::string& LookAlike : LookAlikeNotices(Reading, Formula))
-        Result.Notices.push_back(std::move(LookAlike));
     return Result;
 }
 

@@ -62,7 +62,10 @@ struct FormulaAnalysis {
     std::vector<PatternPeak> Pattern;
     // The groups read, in the order they first occur; the rest counts their elements.
     std::vector<GroupUse> Groups;
+    // What keeps a result from being given, or makes one incomplete.
     std::vector<std::string> Notices;
+    // How the formula was read where another reading was possible; the results stand.
+    std::vector<std::string> Notes;
 };
 
 // Isotopes may be null when the isotope table can't be read: then only the molar mass, the
@@ -75,8 +78,5 @@ FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Eleme
 FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Reading,
                         const ElementWeights& Elements, const IsotopeTable* Isotopes,
                         const AnalysisOptions& Options);
-
-// The charge written at the end of a formula that reads: ^2-, ^+, +3, --; 0 when none.
-int ChargeOf(std::string_view Formula);
 
 } // namespace Varnock

@@ -1,6 +1,7 @@
 #include "core/Calculation.h"
 
 #include <algorithm>
+#include <set>
 
 #include "core/FormulaReader.h"
 #include "core/GroupTable.h"
@@ -43,12 +44,12 @@ public:
         Table.Reset(Entries);
         if (View.ShowsReport()) {
             Append(Separator + std::string(LineFeed));
+            // Marked where elements are missing, so that it is not taken for the formula's mass.
             Append("Total: " + std::string(TabChar) + Text(Total) + std::string(TabChar) + "  " +
-                   Text(PercentSum) + "%" + std::string(LineFeed));
+                   Text(PercentSum) + "%" + (Missing.empty() ? "" : "  (without " + Missing + ")") +
+                   std::string(LineFeed));
         }
-        if (Partial)
-            View.MassIsPartial();
-        View.SetMassText(ToUtf8(Text(Total) + std::string(MassUnit)));
+        View.SetMassText(Missing.empty() ? ToUtf8(Text(Total) + std::string(MassUnit)) : "");
     }
 
 private:
@@ -62,7 +63,7 @@ private:
                     std::string Lacked;
                     Weight = GroupWeight(*Entry.GroupRow, Elements, Lacked);
                     if (!Lacked.empty())
-                        Missing.emplace_back(Index, std::move(Lacked));
+                        GroupLacks.emplace_back(Index, std::move(Lacked));
                 } else {
                     Weight = Entry.MassNumber == 0
                                  ? Elements.WeightOfSymbol(Entry.Symbol)
@@ -81,16 +82,19 @@ private:
         for (int Index = 1; Index <= Entries; ++Index) {
             const Value& Mass = Table.ElementMass(Index);
             if (Mass.IsZero()) {
-                Partial = true;
                 // A group: the element of its formula that the table lacks.
                 const auto Lacked =
-                    std::find_if(Missing.begin(), Missing.end(),
+                    std::find_if(GroupLacks.begin(), GroupLacks.end(),
                                  [Index](const auto& Each) { return Each.first == Index; });
-                View.Notice("Element: " +
-                            (Lacked == Missing.end()
-                                 ? ToUtf8(Table.ElementSymbol(Index).Text())
-                                 : Lacked->second + " of " + ReadEntries[Index - 1].Symbol) +
-                            " Doesn't exist in database");
+                const std::string Symbol =
+                    Lacked == GroupLacks.end()
+                        ? Table.ElementSymbol(Index).Text()
+                        : Lacked->second + " of " + ReadEntries[Index - 1].Symbol;
+                View.Notice("Element: " + ToUtf8(Symbol) + " Doesn't exist in database");
+                if (!Told.contains(Symbol)) {
+                    Told.insert(Symbol);
+                    Missing += (Missing.empty() ? "" : ", ") + ToUtf8(Symbol);
+                }
                 continue;
             }
             if (!Total.IsZero()) {
@@ -119,11 +123,12 @@ private:
     CalculationView& View;
     const char DecimalSeparator;
     int Entries = 0;
-    const FormulaEntry* ReadEntries = nullptr;        // as read, one per slot used
-    std::vector<std::pair<int, std::string>> Missing; // slots of groups, the element lacked
+    const FormulaEntry* ReadEntries = nullptr;           // as read, one per slot used
+    std::vector<std::pair<int, std::string>> GroupLacks; // slots of groups, the element lacked
     Value Total;
     Value PercentSum;
-    bool Partial = false;
+    std::string Missing; // the symbols the table lacks, as the report names them
+    std::set<std::string> Told;
 };
 
 } // namespace
@@ -161,11 +166,8 @@ void CalculateRead(BasVarnock& Table, const TypedFormula& Formula, const Formula
                                 " elements, at most " + std::to_string(EntrySlots) +
                                 " can be calculated");
     Calculation(Table, Elements, View, DecimalSeparator).Run(Reading.Entries);
-    const std::string HowRead = ReadingNotice(Reading, Formula);
-    if (!HowRead.empty())
-        View.Notice(HowRead);
-    for (const std::string& LookAlike : LookAlikeNotices(Reading, Formula))
-        View.Notice(LookAlike);
+    for (const std::string& Note : ReadingNotes(Reading, Formula))
+        View.ReadingNote(Note);
 }
 
 } // namespace

@@ -120,8 +120,9 @@ void AnalysisView::Show(const FormulaAnalysis& Analysis, char DecimalSeparator) 
         Lines << ToQt(Line);
     Masses->setText(Lines.join(QLatin1Char('\n')));
     QStringList Told;
-    for (const std::string& Notice : Analysis.Notices)
-        Told << ToQt(Notice);
+    for (const auto* Each : {&Analysis.Notices, &Analysis.Notes})
+        for (const std::string& Notice : *Each)
+            Told << ToQt(Notice);
     Notices->setText(Told.join(QLatin1Char('\n')));
     Notices->setVisible(!Told.isEmpty());
 
@@ -154,8 +155,9 @@ void AnalysisView::Show(const FormulaAnalysis& Analysis, char DecimalSeparator) 
 
 QString AnalysisView::Text() const {
     std::string All = AnalysisText(Shown, Separator, "\n");
-    for (const std::string& Notice : Shown.Notices)
-        All += Notice + "\n";
+    for (const auto* Each : {&Shown.Notices, &Shown.Notes})
+        for (const std::string& Notice : *Each)
+            All += Notice + "\n";
     return ToQt(All);
 }
 

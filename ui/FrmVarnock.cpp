@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTextCursor>
 
 #include "core/Analysis.h"
@@ -401,6 +402,7 @@ void FrmVarnock::Label4Click() {
 
 void FrmVarnock::ClearReport() {
     TxtAnswer->clear();
+    TellNotes(QString());
     ShowReportNow();
 }
 
@@ -423,6 +425,27 @@ void FrmVarnock::SetMassText(const std::string& Text) {
 
 void FrmVarnock::Notice(const std::string& Message) {
     ShowMessage(this, QString::fromStdString(Message));
+}
+
+void FrmVarnock::ReadingNote(const std::string& Note) {
+    // No message box: the result stands, so the note follows the total in the report, a line
+    // at each step so that it shows in the box's width, and the report scrolls to it.
+    QString Lines = QString::fromStdString(Note);
+    Lines.replace(QStringLiteral(": read as "), QStringLiteral(":\nread as "));
+    Lines.replace(QStringLiteral("; "), QStringLiteral(";\n"));
+    for (const QString& Line : Lines.split(QLatin1Char('\n')))
+        AppendReport((Line + QStringLiteral("\r\n")).toStdString());
+    TxtAnswer->verticalScrollBar()->setValue(TxtAnswer->verticalScrollBar()->maximum());
+    const QString Told = TxtFormulaMass->accessibleDescription();
+    TellNotes(Told.isEmpty() ? QString::fromStdString(Note)
+                             : Told + QLatin1Char('\n') + QString::fromStdString(Note));
+}
+
+void FrmVarnock::TellNotes(const QString& Notes) {
+    // With the mass they are about: its tooltip, and its description, which a screen reader
+    // reads with the mass and is told of when it changes.
+    TxtFormulaMass->setToolTip(Notes);
+    TxtFormulaMass->setAccessibleDescription(Notes);
 }
 
 } // namespace Varnock

@@ -54,21 +54,51 @@ TEST(CommandLineTest, PrintsTheReportAsTheWindowShowsIt) {
                          "Formula Mass: 74.092 g\n");
     EXPECT_EQ(Water.Err, "");
 
-    // A refused formula prints nothing; a missing element keeps the lines of the others.
-    const Ran Missing = RunVarnock({"Fe3+", "HXO"}, ',');
+    // A refused formula prints nothing; a missing element keeps the lines of the others, but
+    // their sum is no formula mass.
+    const Ran Missing = RunVarnock({"Fe+2 3", "HXO"}, ',');
     EXPECT_EQ(Missing.Status, ExitNoticed);
     EXPECT_EQ(Missing.Out, "\n"
                            "Name\tweight\t    %\n"
                            " H*1=\t1,008\t  5,93%  \n"
                            " O*1=\t15,999\t  94,07%  \n"
                            "============================\n"
-                           "Total: \t17,007\t  100%\n"
-                           "Formula Mass: 17,007 g\n");
-    EXPECT_EQ(Missing.Err,
-              "Fe3+: Formula: character 4 \"+\": write Fe^3+ for one Fe with charge 3+, or Fe3^+ "
-              "for Fe\xC3\x97"
-              "3 with charge 1+\n"
-              "HXO: Element: X Doesn't exist in database\n");
+                           "Total: \t17,007\t  100%  (without X)\n"
+                           "Formula Mass:\n");
+    EXPECT_EQ(Missing.Err, "Fe+2 3: Formula: character 6 \"3\": a blank can't split a charge; for "
+                           "the charge 23+ write Fe+23\n"
+                           "HXO: Element: X Doesn't exist in database\n");
+}
+
+// 0 when every formula gave its whole mass, reading notes or not; 1 when one was refused, was
+// empty or named an element the table lacks.
+TEST(CommandLineTest, ExitStatusTellsWhetherEveryMassIsWhole) {
+    Testing::TempDir Folder;
+    const std::string Noted = Folder.Write("noted.txt", "CuSO4.5H2O\nFe3+\n");
+    const std::string Missing = Folder.Write("missing.txt", "H2O\nXy3P\n");
+    const struct {
+        std::vector<std::string> Arguments;
+        int Status;
+    } Cases[] = {
+        {{"CuSO4.5H2O", "Fe3+", "SO42-"}, ExitDone},
+        {{"--mass", "K2O.6SiO2", "[Fe(CN)6]4-"}, ExitDone},
+        {{"-a", "Fe3+", "Fe0.95O"}, ExitDone},
+        {{"-a", "--json", "CuSO4.5H2O"}, ExitDone},
+        {{"--list", Noted}, ExitDone},
+        {{"--list", Noted, "--fields", "mass,mz"}, ExitDone},
+        {{"Xy3P"}, ExitNoticed},
+        {{"AcOH", "H-Ala-Gly-OH"}, ExitDone}, // a look-alike is a reading note
+        {{"--mass", "H2O", "Xy2O"}, ExitNoticed},
+        {{"-a", "Xy3P"}, ExitNoticed},
+        {{"--list", Missing}, ExitNoticed},
+        {{"--mass", "Na+ 2"}, ExitNoticed},
+        {{"--mass", "SO4(0-)"}, ExitNoticed},
+        {{""}, ExitNoticed},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(::testing::PrintToString(Case.Arguments));
+        EXPECT_EQ(RunVarnock(Case.Arguments).Status, Case.Status);
+    }
 }
 
 // Masses worked by hand from the shipped weights (H 1.008, C 12.011, N 14.007, O 15.999,
@@ -154,7 +184,9 @@ TEST(CommandLineTest, ExitStatusesAndWhatTheyPrint) {
         std::string Err;
     } Cases[] = {
         {{"NaCl"}, ExitDone, ""},
-        {{"h2o"}, ExitNoticed, "h2o: Formula: character 1 \"h\" is no element or group; nearest: H\n"},
+        {{"h2o"},
+         ExitNoticed,
+         "h2o: Formula: character 1 \"h\" is no element or group; nearest: H\n"},
         {{}, ExitUsage, "varnock: no formula given\nTry 'varnock --help' for more information.\n"},
         {{"--colour", "H"},
          ExitUsage,
@@ -267,7 +299,9 @@ TEST(CommandLineTest, AnalysisAsJsonForScripts) {
     EXPECT_TRUE(Objects[1]["mz"].is_null());
     EXPECT_NEAR(Objects[1]["monoisotopicMass"].get<double>(), 13.00335483507 + 4 * 1.00782503223,
                 1e-6);
-    EXPECT_EQ(Objects[2]["notices"][0], "Formula: character 4 \")\": the group is empty");
+    EXPECT_EQ(Objects[2]["notices"][0],
+              (nlohmann::json{{"kind", "error"},
+                              {"text", "Formula: character 4 \")\": the group is empty"}}));
     EXPECT_FALSE(Objects[2].contains("hill"));
     // The groups read, and their elements in the rest: Ph (C6H5) three times in each of four.
     EXPECT_EQ(Objects[3]["hill"], "C72H60P4Pd");
@@ -276,8 +310,16 @@ TEST(CommandLineTest, AnalysisAsJsonForScripts) {
     EXPECT_EQ(Objects[1]["groups"], nlohmann::json::array());
     // A look-alike keeps the element and says how to write the group.
     EXPECT_EQ(Objects[4]["hill"], "AcHO");
-    EXPECT_EQ(Objects[4]["notices"].back(),
-              "Formula: character 1 \"Ac\" is the element Ac; for acetyl write AcetOH");
+    EXPECT_EQ(
+        Objects[4]["notices"].back(),
+        (nlohmann::json{
+            {"kind", "note"},
+            {"text", "Formula: character 1 \"Ac\" is the element Ac; for acetyl write AcetOH"}}));
+    // A reading note is told apart from an error; numbers as the text writes them.
+    const Ran Noted = RunVarnock({"-a", "--json", "CuSO4.5H2O"});
+    const nlohmann::json Hydrate = nlohmann::json::parse(Noted.Out);
+    EXPECT_EQ(Hydrate["notices"][0]["kind"], "note");
+    EXPECT_EQ(Noted.Out.find("\"molarMass\":249.677,"), Noted.Out.find("\"molarMass\""));
 }
 
 TEST(CommandLineTest, ListFieldsChooseTheColumns) {
