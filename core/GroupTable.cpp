@@ -18,17 +18,9 @@ bool IsLower(char Character) {
     return Character >= 'a' && Character <= 'z';
 }
 
-std::string_view Trimmed(std::string_view Text) {
-    while (!Text.empty() && (Text.front() == ' ' || Text.front() == '\t'))
-        Text.remove_prefix(1);
-    while (!Text.empty() && (Text.back() == ' ' || Text.back() == '\t' || Text.back() == '\r'))
-        Text.remove_suffix(1);
-    return Text;
-}
-
 // The fields of a line: separated by commas, each trimmed, double quotes around one removed (a
 // quoted field may hold commas); the first five kept, all counted. False when a quote is never
-// closed or text follows it. One pass over the bytes: the table is read at every start.
+// closed or text follows it. One pass over the bytes, as the table is read at many a start.
 bool SplitFields(std::string_view Line, std::string_view (&Fields)[5], std::size_t& Count) {
     const char* At = Line.data();
     const char* const End = At + Line.size();
@@ -160,20 +152,10 @@ void GroupTable::ReadFile() {
     if (FilePath.empty())
         return; // the table of no groups
     try {
-        TextFile File(FilePath);
-        while (File.ReadMore()) {
-        }
-        Text = std::make_shared<const std::string>(File.Unread());
-        const std::string_view Bytes = *Text;
-        Groups.reserve(Bytes.size() / 24 + 1); // rows are longer than that
-        std::size_t Number = 0;
-        for (std::size_t Start = 0; Start < Bytes.size();) {
-            std::size_t End = Bytes.find('\n', Start);
-            if (End == std::string_view::npos)
-                End = Bytes.size();
-            ReadLine(Trimmed(Bytes.substr(Start, End - Start)), ++Number);
-            Start = End + 1;
-        }
+        Text = std::make_shared<const std::string>(ReadWholeFile(FilePath));
+        Groups.reserve(Text->size() / 24 + 1); // rows are longer than that
+        ForEachLine(*Text,
+                    [&](std::string_view Line, std::size_t Number) { ReadLine(Line, Number); });
     } catch (const RunTimeError& Error) {
         // No table, no groups; a table that is there and can't be read is told.
         if (Error.Number() != ErrFileNotFound)
@@ -363,11 +345,7 @@ std::vector<std::string> GroupTable::Nearest(std::string_view Name) const {
 }
 
 std::string GroupTableBeside(std::string_view ElementTablePath) {
-    const std::size_t Slash = ElementTablePath.find_last_of("/\\");
-    const std::string_view Folder = Slash == std::string_view::npos
-                                        ? std::string_view()
-                                        : ElementTablePath.substr(0, Slash + 1);
-    return std::string(Folder) + std::string(GroupTableName);
+    return FileBeside(ElementTablePath, GroupTableName);
 }
 
 Value GroupWeight(const Group& Of, const ElementWeights& Elements, std::string& Missing) {

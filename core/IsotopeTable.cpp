@@ -9,31 +9,13 @@ namespace Varnock {
 
 namespace {
 
-std::string_view Trimmed(std::string_view Text) {
-    while (!Text.empty() && (Text.front() == ' ' || Text.front() == '\t'))
-        Text.remove_prefix(1);
-    while (!Text.empty() && (Text.back() == ' ' || Text.back() == '\t' || Text.back() == '\r'))
-        Text.remove_suffix(1);
-    return Text;
-}
-
 const std::vector<Isotope> None;
 
 } // namespace
 
 IsotopeTable::IsotopeTable(std::string Path) : FilePath(std::move(Path)) {
-    TextFile File(FilePath);
-    while (File.ReadMore()) {
-    }
-    const std::string_view Text = File.Unread();
-    std::size_t Number = 0;
-    for (std::size_t Start = 0; Start < Text.size();) {
-        std::size_t End = Text.find('\n', Start);
-        if (End == std::string_view::npos)
-            End = Text.size();
-        ReadLine(Trimmed(Text.substr(Start, End - Start)), ++Number);
-        Start = End + 1;
-    }
+    ForEachLine(ReadWholeFile(FilePath),
+                [&](std::string_view Line, std::size_t Number) { ReadLine(Line, Number); });
     for (auto& [Symbol, Element] : Elements) {
         const auto& Isotopes = Element.Isotopes;
         for (std::size_t At = 0; At < Isotopes.size(); ++At)
@@ -54,7 +36,7 @@ void IsotopeTable::ReadLine(std::string_view Line, std::size_t Number) {
         if (End == std::string_view::npos)
             End = Line.size();
         if (Count < 4)
-            Fields[Count] = Trimmed(Line.substr(Start, End - Start));
+            Fields[Count] = TrimmedLine(Line.substr(Start, End - Start));
         ++Count;
         Start = End + 1;
     }
@@ -115,11 +97,7 @@ const Isotope* IsotopeTable::MostAbundant(std::string_view Symbol) const {
 }
 
 std::string IsotopeTableBeside(std::string_view ElementTablePath) {
-    const std::size_t Slash = ElementTablePath.find_last_of("/\\");
-    const std::string_view Folder = Slash == std::string_view::npos
-                                        ? std::string_view()
-                                        : ElementTablePath.substr(0, Slash + 1);
-    return std::string(Folder) + std::string(IsotopeTableName);
+    return FileBeside(ElementTablePath, IsotopeTableName);
 }
 
 } // namespace Varnock

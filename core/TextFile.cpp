@@ -63,4 +63,26 @@ bool TextFile::ReadMore() {
     return true;
 }
 
+std::string FileBeside(std::string_view Path, std::string_view Name) {
+    const std::size_t Slash = Path.find_last_of("/\\");
+    const std::string_view Folder =
+        Slash == std::string_view::npos ? std::string_view() : Path.substr(0, Slash + 1);
+    return std::string(Folder) + std::string(Name);
+}
+
+std::string ReadWholeFile(const std::string& Path) {
+    TextFile File(Path);
+    while (File.ReadMore()) {
+    }
+    return std::string(File.Unread());
+}
+
+std::string_view TrimmedLine(std::string_view Line) {
+    while (!Line.empty() && (Line.front() == ' ' || Line.front() == '\t'))
+        Line.remove_prefix(1);
+    while (!Line.empty() && (Line.back() == ' ' || Line.back() == '\t' || Line.back() == '\r'))
+        Line.remove_suffix(1);
+    return Line;
+}
+
 } // namespace Varnock

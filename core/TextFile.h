@@ -38,4 +38,22 @@ private:
     unsigned long long Remaining = 0;
 };
 
+// The file Name in the folder of the file at Path: a table beside the element table.
+std::string FileBeside(std::string_view Path, std::string_view Name);
+
+// The tables read a line at a time: the whole file, then each line of it in turn, numbered from 1,
+// with the spaces and tabs at its ends and a CR before its LF left out.
+std::string ReadWholeFile(const std::string& Path);
+std::string_view TrimmedLine(std::string_view Line);
+template <typename Visit> void ForEachLine(std::string_view Text, Visit&& Each) {
+    std::size_t Number = 0;
+    for (std::size_t Start = 0; Start < Text.size();) {
+        std::size_t End = Text.find('\n', Start);
+        if (End == std::string_view::npos)
+            End = Text.size();
+        Each(TrimmedLine(Text.substr(Start, End - Start)), ++Number);
+        Start = End + 1;
+    }
+}
+
 } // namespace Varnock

@@ -10,7 +10,7 @@
 
 #include "core/GroupTable.h"
 #include "fuzz/FuzzCheck.h"
-#include "fuzz/MemoryFile.h"
+#include "fuzz/TableFiles.h"
 
 namespace {
 
@@ -20,14 +20,6 @@ using namespace Varnock::Fuzzing;
 const ElementSymbols& Symbols() {
     static const ElementSymbols Shipped = ElementSymbols::Of(ElementTable(VARNOCK_ELEMENTS_DAT));
     return Shipped;
-}
-
-std::string_view Trimmed(std::string_view Line) {
-    while (!Line.empty() && (Line.front() == ' ' || Line.front() == '\t'))
-        Line.remove_prefix(1);
-    while (!Line.empty() && (Line.back() == ' ' || Line.back() == '\t' || Line.back() == '\r'))
-        Line.remove_suffix(1);
-    return Line;
 }
 
 } // namespace
@@ -40,21 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     Table.Load();
     Require(Before == OpenDescriptorCount(), [] { return std::string("a file left open"); });
 
-    // Rows: the lines that are neither blank nor a comment.
-    std::size_t Rows = 0, Line = 0, LastFault = 0;
-    for (const std::string_view Each : LinesOf(Bytes)) {
-        ++Line;
-        const std::string_view Text = Trimmed(Each);
-        Rows += !Text.empty() && Text.front() != '#';
-    }
-    const std::string Head = TablePath() + ", line ";
-    for (const std::string& Notice : Table.Notices()) {
-        Require(Notice.starts_with(Head), [&] { return "notice " + Quoted(Notice); });
-        const std::size_t Number = std::stoul(Notice.substr(Head.size()));
-        Require(Number > LastFault && Number <= Line,
-                [&] { return "notice out of line order: " + Quoted(Notice); });
-        LastFault = Number;
-    }
+    const std::size_t Rows = RowsOf(Bytes).size();
+    CheckNoticeLines(Table.Notices(), Bytes);
     Require(Table.All().size() + Table.Notices().size() <= Rows, [&] {
         return std::to_string(Table.All().size()) + " groups and " +
                std::to_string(Table.Notices().size()) + " notices from " + std::to_string(Rows) +

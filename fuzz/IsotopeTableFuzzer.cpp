@@ -9,20 +9,12 @@
 
 #include "core/IsotopeTable.h"
 #include "fuzz/FuzzCheck.h"
-#include "fuzz/MemoryFile.h"
+#include "fuzz/TableFiles.h"
 
 namespace {
 
 using namespace Varnock;
 using namespace Varnock::Fuzzing;
-
-std::string_view Trimmed(std::string_view Line) {
-    while (!Line.empty() && (Line.front() == ' ' || Line.front() == '\t'))
-        Line.remove_prefix(1);
-    while (!Line.empty() && (Line.back() == ' ' || Line.back() == '\t' || Line.back() == '\r'))
-        Line.remove_suffix(1);
-    return Line;
-}
 
 } // namespace
 
@@ -33,27 +25,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     const IsotopeTable Table(TablePath());
     Require(Before == OpenDescriptorCount(), [] { return std::string("a file left open"); });
 
-    std::size_t Rows = 0, Lines = 0, LastFault = 0;
+    const std::vector<std::string_view> Rows = RowsOf(Bytes);
     std::vector<std::string> Symbols;
-    for (const std::string_view Each : LinesOf(Bytes)) {
-        ++Lines;
-        const std::string_view Text = Trimmed(Each);
-        if (Text.empty() || Text.front() == '#')
-            continue;
-        ++Rows;
-        std::string_view Symbol = Trimmed(Text.substr(0, Text.find(',')));
+    for (const std::string_view Row : Rows) {
+        std::string_view Symbol = Trimmed(Row.substr(0, Row.find(',')));
         if (Symbol.size() >= 2 && Symbol.front() == '"' && Symbol.back() == '"')
             Symbol = Symbol.substr(1, Symbol.size() - 2);
         Symbols.emplace_back(Symbol);
     }
-    const std::string Head = TablePath() + ", line ";
-    for (const std::string& Notice : Table.Notices()) {
-        Require(Notice.starts_with(Head), [&] { return "notice " + Quoted(Notice); });
-        const std::size_t Number = std::stoul(Notice.substr(Head.size()));
-        Require(Number > LastFault && Number <= Lines,
-                [&] { return "notice out of line order: " + Quoted(Notice); });
-        LastFault = Number;
-    }
+    CheckNoticeLines(Table.Notices(), Bytes);
     // Every row a nuclide or a notice: the nuclides of every symbol named add up to the rest.
     std::size_t Kept = 0;
     std::vector<std::string> Seen;
@@ -74,9 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
                     [&] { return "the most abundant of " + Quoted(Symbol) + " is not"; });
         }
     }
-    Require(Kept + Table.Notices().size() == Rows, [&] {
+    Require(Kept + Table.Notices().size() == Rows.size(), [&] {
         return std::to_string(Kept) + " nuclides and " + std::to_string(Table.Notices().size()) +
-               " notices from " + std::to_string(Rows) + " rows";
+               " notices from " + std::to_string(Rows.size()) + " rows";
     });
     return 0;
 }

@@ -16,7 +16,7 @@
 #include "core/ElementTable.h"
 #include "core/RunTimeError.h"
 #include "fuzz/FuzzCheck.h"
-#include "fuzz/MemoryFile.h"
+#include "fuzz/TableFiles.h"
 
 namespace {
 
