@@ -289,6 +289,8 @@ TEST(CommandLineTest, AnalysisAsJsonForScripts) {
     }
     ASSERT_EQ(Objects.size(), 5u);
     EXPECT_EQ(Objects[0]["hill"], "C8H11N4O2^+");
+    EXPECT_EQ(Objects[0]["molarMass"],
+              195.202); // 8 x 12.011 + 11 x 1.008 + 4 x 14.007 + 2 x 15.999
     EXPECT_EQ(Objects[0]["charge"], 1);
     EXPECT_NEAR(Objects[0]["mz"].get<double>(), 195.0877, 5e-5);
     EXPECT_EQ(Objects[0]["nominalMass"], 195);
@@ -319,6 +321,10 @@ TEST(CommandLineTest, AnalysisAsJsonForScripts) {
     const Ran Noted = RunVarnock({"-a", "--json", "CuSO4.5H2O"});
     const nlohmann::json Hydrate = nlohmann::json::parse(Noted.Out);
     EXPECT_EQ(Hydrate["notices"][0]["kind"], "note");
+    EXPECT_EQ(Hydrate["patternResolution"], "unit");
+    const nlohmann::json Wustite =
+        nlohmann::json::parse(RunVarnock({"-a", "--json", "Fe0.95O"}).Out);
+    EXPECT_EQ(Wustite["composition"][0]["count"], 0.95);
     EXPECT_EQ(Noted.Out.find("\"molarMass\":249.677,"), Noted.Out.find("\"molarMass\""));
 }
 
@@ -337,6 +343,16 @@ TEST(CommandLineTest, ListFieldsChooseTheColumns) {
     EXPECT_EQ(Commas.Out.substr(0, Commas.Out.find("NH4")),
               "formula,hill,composition,notices\n"
               "CH3COOH,C2H4O2,\"C 40.00 %, H 6.71 %, O 53.28 %\",\n");
+    // What the calculation refuses or misses is told with any columns: H2O's monoisotopic
+    // mass, 2 x 1.00782503223 + 15.99491461957.
+    const std::string Long = std::string(21, 'H') + std::string(21, 'O');
+    const std::string Faulty = Folder.Write("faulty.txt", "XxO\n" + Long + "\nH2O\n");
+    EXPECT_EQ(RunVarnock({"--list", Faulty, "--fields", "mono"}).Out,
+              "formula\tmono\tnotices\n"
+              "XxO\t\tElement: Xx Doesn't exist in database\n" +
+                  Long +
+                  "\t\tFormula: 42 characters, at most 40 can be read\n"
+                  "H2O\t18.010565\t\n");
 }
 
 TEST(CommandLineTest, AnalysisUsageErrorsAndTheIsotopeTable) {
@@ -350,6 +366,10 @@ TEST(CommandLineTest, AnalysisUsageErrorsAndTheIsotopeTable) {
         {{"-a", "--resolution=0", "H2O"}, "varnock: invalid resolution '0'\n" + Try},
         {{"-a", "--resolution=5 ppm", "H2O"}, "varnock: invalid resolution '5 ppm'\n" + Try},
         {{"--fields", "mass", "H2O"}, "varnock: --fields goes with --list\n" + Try},
+        {{"--list", "-", "--fields", "mass,"},
+         "varnock: invalid field '' for --fields (one of mass, mono, nominal, mz, hill, "
+         "composition)\n" +
+             Try},
         {{"--list", "-", "--fields", "mass,weight"},
          "varnock: invalid field 'weight' for --fields (one of mass, mono, nominal, mz, hill, "
          "composition)\n" +
@@ -389,6 +409,7 @@ TEST(CommandLineTest, AnalysisUsageErrorsAndTheIsotopeTable) {
     const std::string Broken =
         Folder.Write("isotopes.dat", "\"H\",1,1.00782503223,1\n\"O\",16,15.99491461957,2\n");
     const Ran Faulty = RunVarnock({"-a", "--isotopes=" + Broken, "H2O"});
+    EXPECT_EQ(Faulty.Status, ExitNoticed);
     EXPECT_EQ(Faulty.Err, "varnock: " + Broken +
                               ", line 2: the abundance 2 is outside 0 to 1\n"
                               "H2O: Isotopes: " +

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Analysis.h"
+#include "core/AnalysisText.h"
 #include "core/GroupTable.h"
 #include "core/IsotopePattern.h"
 #include "tests/support/CoreTestSupport.h"
@@ -126,14 +127,29 @@ TEST(AnalysisTest, FineStructureMatchesBruteForce) {
     ASSERT_EQ(HasFineStructure(), VARNOCK_FINE_STRUCTURE);
     if (!VARNOCK_FINE_STRUCTURE)
         GTEST_SKIP() << "this build has no fine structure";
-    // Configurations closer than the resolution merge into their mean.
-    for (const double Resolution : {1e-6, 0.002, 0.02}) {
-        SCOPED_TRACE(Resolution);
-        auto All = Configurations({{"C", 6}, {"H", 6}, {"N", 1}, {"S", 1}});
+    // Configurations closer than the resolution (in u, or in ppm of their mass) merge into their
+    // mean, neighbour to neighbour: a chain of close ones is one peak.
+    const struct {
+        const char* Formula;
+        std::map<std::string, int> Atoms;
+        double Resolution;
+        bool Ppm;
+    } Cases[] = {
+        {"C6H6NS", {{"C", 6}, {"H", 6}, {"N", 1}, {"S", 1}}, 1e-6, false},
+        {"C6H6NS", {{"C", 6}, {"H", 6}, {"N", 1}, {"S", 1}}, 0.002, false},
+        {"C6H6NS", {{"C", 6}, {"H", 6}, {"N", 1}, {"S", 1}}, 0.02, false},
+        {"C8H10N4O2", {{"C", 8}, {"H", 10}, {"N", 4}, {"O", 2}}, 0.005, false},
+        {"C8H10N4O2", {{"C", 8}, {"H", 10}, {"N", 4}, {"O", 2}}, 20, true},
+        {"H2O", {{"H", 2}, {"O", 1}}, 5, true},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(std::string(Case.Formula) + " " + std::to_string(Case.Resolution));
+        auto All = Configurations(Case.Atoms);
         std::sort(All.begin(), All.end());
         std::vector<PatternPeak> Truth;
         double Last = -1;
         for (const auto& [Mass, P] : All) {
+            const double Resolution = Case.Ppm ? Case.Resolution * 1e-6 * Mass : Case.Resolution;
             if (Truth.empty() || Mass - Last > Resolution)
                 Truth.push_back({Mass * P, P});
             else
@@ -150,9 +166,11 @@ TEST(AnalysisTest, FineStructureMatchesBruteForce) {
         for (auto& Peak : Truth)
             Peak.Intensity = Peak.Intensity / Highest * 100;
         AnalysisOptions Fine;
-        Fine.Resolution = Resolution;
+        Fine.Resolution = Case.Resolution;
+        Fine.Ppm = Case.Ppm;
         // Configurations too faint to be listed still move a merged peak's mean a little.
-        ExpectSamePeaks(Of("C6H6NS", Fine).Pattern, Truth, Resolution < 1e-3 ? 1e-6 : 1e-4);
+        ExpectSamePeaks(Of(Case.Formula, Fine).Pattern, Truth,
+                        !Case.Ppm && Case.Resolution < 1e-3 ? 1e-6 : 1e-4);
     }
 }
 
@@ -182,6 +200,8 @@ TEST(AnalysisTest, MassesAndCompositionAgreeWithPublishedValues) {
         {"D2O", "D2O", 2 * H2 + O16, 20},
         {"HTO", "HTO", H1 + H3 + O16, 20},
         {"Ca(OH)2", "CaH2O2", Ca40 + 2 * O16 + 2 * H1, 74},
+        // A labelled carbon is carbon for the Hill order.
+        {"[13C]H3Br", "[13C]H3Br", C13 + 3 * H1 + Br79, 95},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.Formula);
@@ -268,6 +288,28 @@ TEST(AnalysisTest, IonsAreChargedAsRead) {
         EXPECT_NEAR(*Ion.MassToCharge, Case.MassToCharge, 2e-6);
     }
     EXPECT_EQ(Of("H2O").Charge, 0);
+    // An ion's peaks are m/z, and its charge is told with the sign.
+    for (const char* Sulfate : {"SO4^2-", "SO4^2-\t", "SO4^2- "}) {
+        SCOPED_TRACE(Sulfate);
+        const FormulaAnalysis Ion = Of(Sulfate);
+        EXPECT_EQ(PeakMassHeading(Ion), "m/z");
+        EXPECT_EQ(MassLines(Ion, '.').back(), "m/z: 47.976413 (z = -2)");
+    }
+    EXPECT_EQ(PeakMassHeading(Of("H2SO4")), "Mass");
+}
+
+// A labelled isotope has abundance 1 in its formula, whatever its natural abundance (none for
+// 14C and 3H): the pattern is that of the other atoms, at the labelled mass. AME2020: 14C
+// 14.0032419884; the second peak is 2H's, 4 x 0.000115 of the first.
+TEST(AnalysisTest, LabelledIsotopesWithoutNaturalAbundanceHaveAPattern) {
+    const FormulaAnalysis Methane = Of("[14C]H4");
+    ASSERT_EQ(Methane.Pattern.size(), 2u);
+    EXPECT_NEAR(Methane.Pattern[0].Mass, 14.0032419884 + 4 * 1.00782503223, 1e-5);
+    EXPECT_NEAR(Methane.Pattern[1].Intensity, 4 * 0.000115 / 0.999885 * 100, 0.005);
+    const FormulaAnalysis Tritiated = Of("HTO");
+    ASSERT_GE(Tritiated.Pattern.size(), 2u);
+    EXPECT_NEAR(Tritiated.Pattern[0].Mass, 1.00782503223 + 3.01604928132 + 15.99491461957, 1e-5);
+    EXPECT_EQ(Tritiated.Pattern[0].Intensity, 100);
 }
 
 TEST(AnalysisTest, SaysWhatItCantGive) {
