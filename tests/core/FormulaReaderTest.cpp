@@ -483,6 +483,9 @@ TEST(FormulaReaderTest, ReadsGroupsAndHyphensWithTheShippedTable) {
         {"Etx", "Formula: character 1 \"Etx\" is no element or group; nearest: Et (ethyl)"},
         {"Cu(acax)2", "Formula: character 4 \"acax\" is no element or group; nearest: acac "
                       "(acetylacetonate)"},
+        // acac and Acac are as near: one spelling of a group is named.
+        {"Cu(Xcac)2", "Formula: character 4 \"Xcac\" is no element or group; nearest: acac "
+                      "(acetylacetonate)"},
         {"Hen", "Formula: character 1 \"Hen\" is no element or group; nearest: en "
                 "(ethylenediamine), He"},
         {"tBx", "Formula: character 1 \"tBx\" is no element or group; nearest: tBu "
