@@ -228,12 +228,8 @@ void GroupTable::ReadLine(std::string_view Line, std::size_t Number) {
 }
 
 void GroupTable::Index() {
-    // By first byte, then longest name first, equal names together in file order: a counting
-    // sort, then an insertion sort of the few names of each byte.
-    const auto Before = [&](std::uint32_t One, std::uint32_t Other) {
-        const std::string_view A = Groups[One].Name, B = Groups[Other].Name;
-        return A.size() != B.size() ? A.size() > B.size() : A != B ? A < B : One < Other;
-    };
+    // By first byte, then longest name first, names as long in file order: a counting sort, then
+    // an insertion sort of the few names of each byte, which compares lengths alone.
     const auto Sort = [&] {
         First.fill(0);
         for (const Group& Each : Groups)
@@ -248,24 +244,28 @@ void GroupTable::Index() {
         for (std::size_t Byte = 0; Byte < 256; ++Byte)
             for (std::uint32_t At = First[Byte] + 1; At < First[Byte + 1]; ++At)
                 for (std::uint32_t Place = At;
-                     Place > First[Byte] && Before(Order[Place], Order[Place - 1]); --Place)
+                     Place > First[Byte] &&
+                     Groups[Order[Place]].Name.size() > Groups[Order[Place - 1]].Name.size();
+                     --Place)
                     std::swap(Order[Place - 1], Order[Place]);
     };
     Sort();
-    // A later row of a name replaces the earlier one, where that stood: in a run of one name
-    // (rows in file order), the first row takes the last one's texts, the rest go.
+    // A later row of a name replaces the earlier one, where that stood: the names that can be
+    // equal are those of one byte and one length, in file order.
     std::vector<bool> Replaced;
-    for (std::size_t Start = 0, End = 0; Start < Order.size(); Start = End) {
-        for (End = Start + 1;
-             End < Order.size() && Groups[Order[End]].Name == Groups[Order[Start]].Name;)
-            ++End;
-        if (End - Start == 1)
-            continue;
-        Replaced.resize(Groups.size());
-        Groups[Order[Start]] = Groups[Order[End - 1]];
-        for (std::size_t At = Start + 1; At < End; ++At)
-            Replaced[Order[At]] = true;
-    }
+    for (std::size_t Byte = 0; Byte < 256; ++Byte)
+        for (std::uint32_t Later = First[Byte] + 1; Later < First[Byte + 1]; ++Later) {
+            const std::string_view Name = Groups[Order[Later]].Name;
+            for (std::uint32_t Earlier = Later;
+                 Earlier-- > First[Byte] && Groups[Order[Earlier]].Name.size() == Name.size();)
+                if (Groups[Order[Earlier]].Name == Name &&
+                    (Replaced.empty() || !Replaced[Order[Earlier]])) {
+                    Replaced.resize(Groups.size());
+                    Groups[Order[Earlier]] = Groups[Order[Later]];
+                    Replaced[Order[Later]] = true;
+                    break;
+                }
+        }
     if (!Replaced.empty()) {
         std::size_t Kept = 0;
         for (std::size_t At = 0; At < Groups.size(); ++At)
