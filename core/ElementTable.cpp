@@ -261,7 +261,7 @@ ElementSnapshot::ElementSnapshot(const ElementTable& Table) try : FilePath(Table
 }
 
 Value ElementSnapshot::WeightOfSymbol(std::string_view Symbol) const {
-    const auto Found = Weights.find(std::string(Symbol));
+    const auto Found = Weights.find(Symbol);
     if (Found == Weights.end())
         return HeavyHydrogen(Symbol) ? WeightOfIsotope("H", HeavyHydrogen(Symbol)) : Value();
     if (Found->second.Error != 0)

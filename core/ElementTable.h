@@ -79,7 +79,14 @@ private:
         int Error = 0; // raised when asked for: a weight that is text
     };
     std::string FilePath;
-    std::unordered_map<std::string, Weight> Weights;
+    // Symbols looked up as views, without a string made for each: a list weighs many.
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view Text) const {
+            return std::hash<std::string_view>()(Text);
+        }
+    };
+    std::unordered_map<std::string, Weight, Hash, std::equal_to<>> Weights;
     mutable std::shared_ptr<const IsotopeTable> Isotopes;
 };
 

@@ -1,6 +1,7 @@
 #include "core/GroupTable.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "core/RunTimeError.h"
@@ -349,7 +350,9 @@ std::string GroupTableBeside(std::string_view ElementTablePath) {
 }
 
 Value GroupWeight(const Group& Of, const ElementWeights& Elements, std::string& Missing) {
-    Value Total;
+    // Weights are doubles, so the sum is what Value's arithmetic gives, without its dispatch:
+    // a list weighs many groups. A sum past the doubles fails as there.
+    double Total = 0;
     for (const FormulaEntry& Entry : Of.Entries()) {
         const Value Weight = Entry.MassNumber == 0
                                  ? Elements.WeightOfSymbol(Entry.Symbol)
@@ -358,9 +361,11 @@ Value GroupWeight(const Group& Of, const ElementWeights& Elements, std::string& 
             Missing = Entry.MassNumber == 0 ? Entry.Symbol : LabelText(Entry);
             return Value();
         }
-        Total += Entry.Count * Weight;
+        Total += Entry.Count.AsDouble() * Weight.AsDouble();
+        if (!std::isfinite(Total))
+            throw RunTimeError(ErrOverflow);
     }
-    return Total;
+    return Value(Total);
 }
 
 } // namespace Varnock
