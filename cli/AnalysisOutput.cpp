@@ -73,6 +73,26 @@ std::string AnalysisJson(std::string_view Formula, const FormulaAnalysis& Analys
             Peaks.push_back({{"mass", Number(Peak.Mass)}, {"intensity", Number(Peak.Intensity)}});
         Object["pattern"] = std::move(Peaks);
         Object["patternResolution"] = FineStructure ? "fine" : "unit";
+        if (!Analysis.Ions.empty()) {
+            Json Ions = Json::array();
+            for (const IonAnalysis& Each : Analysis.Ions) {
+                const FormulaAnalysis& Ion = Each.Ion;
+                Json Made = {{"adduct", Each.Name}};
+                if (Ion.Read) {
+                    Made["hill"] = Ion.Hill;
+                    Made["charge"] = Ion.Charge;
+                    Made["monoisotopicMass"] = Optional(Ion.Monoisotopic);
+                    Made["mz"] = Optional(Ion.MassToCharge);
+                    Json Peaks = Json::array();
+                    for (const PatternPeak& Peak : Ion.Pattern)
+                        Peaks.push_back({{"mz", Peak.Mass}, {"intensity", Peak.Intensity}});
+                    Made["pattern"] = std::move(Peaks);
+                }
+                Made["notices"] = Ion.Notices;
+                Ions.push_back(std::move(Made));
+            }
+            Object["adducts"] = std::move(Ions);
+        }
     }
     // Each with its kind: an error keeps a result from being given or complete; a note tells
     // how the formula was read, and the results stand.
@@ -97,7 +117,29 @@ std::string AnalysisField(std::string_view Field, const FormulaAnalysis& Analysi
         return std::to_string(*Analysis.Nominal);
     if (Field == "mz" && Analysis.MassToCharge)
         return FixedText(*Analysis.MassToCharge, MassPlaces, Separator);
+    if (const std::string_view Adduct = FieldAdduct(Field); !Adduct.empty())
+        for (const IonAnalysis& Ion : Analysis.Ions)
+            if (Ion.Name == Adduct && Ion.Ion.MassToCharge)
+                return FixedText(*Ion.Ion.MassToCharge, MassPlaces, Separator);
     return {};
+}
+
+std::string_view FieldAdduct(std::string_view Field) {
+    return Field.starts_with("mz") ? Field.substr(2) : std::string_view();
+}
+
+std::vector<NamedAdduct> ReadAdducts(const std::vector<std::string>& Texts,
+                                     const AdductTable* Table, std::vector<std::string>& Refusals) {
+    std::vector<NamedAdduct> Read;
+    for (const std::string& Text : Texts) {
+        const TypedFormula Typed = ReadTyped(Text);
+        const AdductReading Reading = ReadNamedAdduct(Typed.Text, Table);
+        if (Reading.Result == AdductResult::Read)
+            Read.push_back({Text, Reading.Ion});
+        else
+            Refusals.push_back(AdductRefusalNotice(Reading, Typed));
+    }
+    return Read;
 }
 
 } // namespace Varnock

@@ -11,6 +11,7 @@
 #include "core/ElementTable.h"
 #include "core/GroupTable.h"
 #include "core/RunTimeError.h"
+#include "core/TextFile.h"
 #include "core/TextRules.h"
 #include "core/TypedFormula.h"
 
@@ -36,6 +37,12 @@ standard error, each after the formula it is about.
                     monoisotopic and nominal mass; m/z when it is charged
                     (Fe^3+, C8H11N4O2^+); the composition by element; and the
                     isotope pattern's peaks down to 0.01 % of the highest
+  --adduct LIST   with --analysis, the adduct ions of each formula too: their
+                    formula, m/z and isotope pattern. LIST is comma-separated,
+                    each adduct written [kM+X-Y]z with X and Y formulas, as in
+                    '[M+H]+,[M+Na]+,[M-H]-,[M+2H]2+,[2M+H]+,[M-H2O+H]+', or a
+                    name from adducts.dat beside the element table; quote it,
+                    as the shell reads [ ]
   --json          with --analysis, one JSON object per formula and line
   --resolution R  with --analysis, the isotope pattern's fine structure: peaks
                     closer than R merged, R in u (0.01, 0.01u) or ppm (5ppm);
@@ -51,7 +58,9 @@ standard error, each after the formula it is about.
   --csv           with --list, write comma-separated values instead
   --fields LIST   with --list, the columns between formula and notices, from
                     mass, mono, nominal, mz, hill, composition (mass alone by
-                    default): --fields mass,mono,mz,hill,composition
+                    default): --fields mass,mono,mz,hill,composition; and
+                    mz followed by an adduct, the m/z of that adduct ion:
+                    --fields 'mono,mz[M+H]+,mz[M-H]-'
   --table FILE    read atomic weights from FILE instead of elements.dat beside
                     the program
   --groups FILE   read the groups (Ph, Boc, Ala, acac) from FILE instead of
@@ -80,7 +89,8 @@ note: AcOH is actinium; acetic acid is Acet-OH.
 
 Exit status:
  0  every formula gave its whole mass, with or without reading notes,
- 1  a formula was refused, was empty, or named an element the table lacks,
+ 1  a formula or an adduct was refused, a formula was empty or named an element
+      the table lacks, or can't form an adduct ion asked for,
  2  the command line could not be understood,
  3  the element table can't be read.
 )";
@@ -93,6 +103,9 @@ There is NO WARRANTY, to the extent permitted by law.
 )";
 
 enum class Mode { Report, Mass, Analysis, List, Help, Version };
+
+// The list's columns between formula and notices when --fields doesn't choose them.
+const std::vector<std::string> ListFields = {"mass"};
 
 // The columns --fields offers besides the formula and the notices.
 const std::vector<std::string_view> FieldNames = {"mass", "mono", "nominal",
@@ -109,6 +122,7 @@ struct Options {
     std::optional<std::string> Table;
     std::optional<std::string> Isotopes;
     std::optional<std::string> Groups;
+    std::vector<std::string> Adducts; // as --adduct gives them
     std::string ListFile;
     std::vector<std::string> Formulas;
 };
@@ -155,19 +169,17 @@ public:
 
 std::vector<std::string> ReadFields(const std::string& List) {
     std::vector<std::string> Fields;
-    for (std::size_t Start = 0; Start <= List.size();) {
-        std::size_t End = List.find(',', Start);
-        if (End == std::string::npos)
-            End = List.size();
-        const std::string Field = List.substr(Start, End - Start);
-        if (std::find(FieldNames.begin(), FieldNames.end(), Field) == FieldNames.end()) {
+    for (const std::string_view Field : RowFields(List))
+        Fields.emplace_back(Field);
+    for (const std::string& Field : Fields) {
+        if (FieldAdduct(Field).empty() &&
+            std::find(FieldNames.begin(), FieldNames.end(), Field) == FieldNames.end()) {
             std::string Names;
             for (const auto Name : FieldNames)
                 Names += (Names.empty() ? "" : ", ") + std::string(Name);
-            throw UsageError{"invalid field '" + Field + "' for --fields (one of " + Names + ")"};
+            throw UsageError{"invalid field '" + Field + "' for --fields (one of " + Names +
+                             ", or mz and an adduct: mz[M+H]+)"};
         }
-        Fields.push_back(Field);
-        Start = End + 1;
     }
     return Fields;
 }
@@ -201,6 +213,7 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
     Options Read;
     bool Analysis = false;
     bool Listed = false;
+    bool Adducted = false;
     bool OptionsEnd = false;
     const auto Value = [&](std::size_t& Index, std::string_view Name,
                            std::string_view Given) -> std::string {
@@ -244,6 +257,11 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
             Read.Json = true;
         } else if (Name == "--fields") {
             Read.Fields = ReadFields(Value(Index, Name, Given));
+        } else if (Name == "--adduct") {
+            const std::string List = Value(Index, Name, Given);
+            for (const std::string_view Adduct : RowFields(List))
+                Read.Adducts.emplace_back(Adduct);
+            Adducted = true;
         } else if (Name == "--resolution") {
             Read.Resolution = Value(Index, Name, Given);
             ReadResolution(*Read.Resolution, Read.Pattern);
@@ -278,6 +296,8 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
         throw UsageError{"--json goes with --analysis"};
     } else if (Read.Resolution) {
         throw UsageError{"--resolution goes with --analysis"};
+    } else if (Adducted) {
+        throw UsageError{"--adduct goes with --analysis"};
     }
     if (Read.Pattern.Resolution > 0 && !HasFineStructure())
         throw UsageError{"--resolution: this build of varnock has no fine structure"};
@@ -366,7 +386,7 @@ public:
     Run(const Options& Chosen, CommandLineIo& Io)
         : Chosen(Chosen), Io(Io),
           Path(Chosen.Table ? *Chosen.Table : Io.ProgramFolder + std::string(ElementTableName)),
-          Separator(Chosen.Point ? '.' : Io.DecimalSeparator) {}
+          Separator(Chosen.Point ? '.' : Io.DecimalSeparator), Pattern(Chosen.Pattern) {}
 
     int Go() {
         const ElementTable Table(Path);
@@ -392,13 +412,22 @@ public:
         if (Chosen.Chosen == Mode::Analysis) {
             const ElementSnapshot Weights(Table);
             ReadIsotopes();
+            Pattern.Adducts = AdductsAsked(Chosen.Adducts);
             for (std::size_t Index = 0; Index < Chosen.Formulas.size(); ++Index)
                 Analysed(Chosen.Formulas[Index], Weights, Index > 0);
         } else if (Snapshot) {
-            if (Chosen.Fields &&
-                std::any_of(Chosen.Fields->begin(), Chosen.Fields->end(),
-                            [](const std::string& Name) { return Name != "mass"; }))
+            const std::vector<std::string> Fields = Chosen.Fields.value_or(ListFields);
+            if (Fields != ListFields)
                 ReadIsotopes();
+            std::vector<std::string> Named;
+            for (const std::string& Field : Fields)
+                if (const std::string_view Adduct = FieldAdduct(Field); !Adduct.empty())
+                    Named.emplace_back(Adduct);
+            // The list's own mass column weighs the formula; shares only for its composition.
+            Columns.Pattern = false;
+            Columns.Shares = std::find(Fields.begin(), Fields.end(), "composition") != Fields.end();
+            Columns.Adducts = AdductsAsked(Named);
+            Columns.IonMassToChargeOnly = true;
             List(*Snapshot);
         } else {
             for (std::size_t Index = 0; Index < Chosen.Formulas.size(); ++Index)
@@ -438,11 +467,6 @@ private:
                 return;
             }
             Calculate(Entries, Typed, Reading, Weights, View, Separator);
-            // The list's own mass column weighs the formula; shares only for its composition.
-            AnalysisOptions Columns;
-            Columns.Pattern = false;
-            Columns.Shares = std::find(Chosen.Fields->begin(), Chosen.Fields->end(),
-                                       "composition") != Chosen.Fields->end();
             *Analysed = Analyse(Typed, Reading, Weights, Isotopes.get(), Columns);
         }
         TellGroupFaults();
@@ -485,6 +509,28 @@ private:
         Noticed = Noticed || !Isotopes->Notices().empty();
     }
 
+    // The adducts asked for, read with the names of the adduct table when there are any; what
+    // can't be read is told once, before any formula.
+    std::vector<NamedAdduct> AdductsAsked(const std::vector<std::string>& Texts) {
+        if (Texts.empty())
+            return {};
+        std::vector<std::string> Told;
+        std::unique_ptr<AdductTable> Named;
+        const std::string TablePath = AdductTableBeside(Path);
+        try {
+            Named = std::make_unique<AdductTable>(TablePath);
+            Told = Named->Notices();
+        } catch (const RunTimeError& Failure) {
+            Told.push_back(ErrorNumberText(Failure.Number()) + " reading " + TablePath +
+                           ": no named adducts");
+        }
+        std::vector<NamedAdduct> Read = ReadAdducts(Texts, Named.get(), Told);
+        for (const std::string& Notice : Told)
+            Io.Err.Line(LineEnded(std::string(Program) + ": " + Notice));
+        Noticed = Noticed || !Told.empty();
+        return Read;
+    }
+
     // The analysis of a formula the box would hold; else why not.
     FormulaAnalysis Analysis(const std::string& Formula, const ElementWeights& Weights,
                              const AnalysisOptions& Options) const {
@@ -498,13 +544,17 @@ private:
     }
 
     void Analysed(const std::string& Formula, const ElementWeights& Weights, bool After) {
-        const FormulaAnalysis Result = Analysis(Formula, Weights, Chosen.Pattern);
+        const FormulaAnalysis Result = Analysis(Formula, Weights, Pattern);
         TellGroupFaults();
-        Noticed = Noticed || !Result.Notices.empty();
+        // An ion that can't be formed is told with the formula; JSON tells it with the ion.
+        std::vector<std::string> Notices = Result.Notices;
+        for (const IonAnalysis& Ion : Result.Ions)
+            Notices.insert(Notices.end(), Ion.Ion.Notices.begin(), Ion.Ion.Notices.end());
+        Noticed = Noticed || !Notices.empty();
         if (Chosen.Json) {
-            Io.Out.Line(LineEnded(AnalysisJson(Formula, Result, Chosen.Pattern.Resolution > 0)));
+            Io.Out.Line(LineEnded(AnalysisJson(Formula, Result, Pattern.Resolution > 0)));
         } else {
-            Tell(Formula, Result.Notices, Result.Notes);
+            Tell(Formula, Notices, Result.Notes);
             if (Result.Read)
                 Io.Out.Line((After ? std::string(Io.LineEnd) : std::string()) +
                             AnalysisText(Result, Separator, Io.LineEnd));
@@ -558,9 +608,8 @@ private:
             }
         } Closing{Input};
 
-        const std::vector<std::string> Fields =
-            Chosen.Fields ? *Chosen.Fields : std::vector<std::string>{"mass"};
-        const bool Analysed = Fields != std::vector<std::string>{"mass"};
+        const std::vector<std::string> Fields = Chosen.Fields.value_or(ListFields);
+        const bool Analysed = Fields != ListFields;
         std::string Heading = "formula";
         for (const auto& Name : Fields)
             Heading += Between + (Name == "mass" ? std::string("mass (g)") : Name);
@@ -585,8 +634,12 @@ private:
             std::vector<std::string> Notices = View.Notices;
             if (Analysed) {
                 // What the calculation refused or missed, the analysis need not tell again.
-                if (Notices.empty())
+                if (Notices.empty()) {
                     Notices = Result.Notices;
+                    for (const IonAnalysis& Ion : Result.Ions)
+                        Notices.insert(Notices.end(), Ion.Ion.Notices.begin(),
+                                       Ion.Ion.Notices.end());
+                }
                 Noticed = Noticed || !Notices.empty();
                 for (const auto& Name : Fields)
                     Line +=
@@ -618,6 +671,8 @@ private:
     BasVarnock Entries;
     CollectingView View;
     std::unique_ptr<IsotopeTable> Isotopes;
+    AnalysisOptions Pattern; // as chosen, with the adducts read
+    AnalysisOptions Columns; // what --list --fields asks of the analysis
     GroupTable Groups;
     bool GroupFaultsTold = false;
     bool Noticed = false;

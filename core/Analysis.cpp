@@ -43,6 +43,32 @@ std::string ChargeText(int Charge) {
     return "^" + Size + (Charge > 0 ? "+" : "-");
 }
 
+// Every group as the elements of its formula, its count multiplying theirs, in Elements, the
+// groups listed in Uses with their counts summed; Entries themselves where there is no group.
+const std::vector<FormulaEntry>& Expanded(const std::vector<FormulaEntry>& Entries,
+                                          std::vector<GroupUse>& Uses,
+                                          std::vector<FormulaEntry>& Elements) {
+    if (std::none_of(Entries.begin(), Entries.end(),
+                     [](const FormulaEntry& Entry) { return Entry.GroupRow; }))
+        return Entries;
+    for (const FormulaEntry& Entry : Entries) {
+        if (!Entry.GroupRow) {
+            Elements.push_back(Entry);
+            continue;
+        }
+        for (FormulaEntry Each : Entry.GroupRow->Entries()) {
+            Each.Count = Each.Count * Entry.Count;
+            Elements.push_back(std::move(Each));
+        }
+        auto Use = std::find_if(Uses.begin(), Uses.end(),
+                                [&](const GroupUse& Each) { return Each.Name == Entry.Symbol; });
+        if (Use == Uses.end())
+            Use = Uses.insert(Use, {Entry.Symbol, std::string(Entry.GroupRow->Formula), 0});
+        Use->Count += Entry.Count.AsDouble();
+    }
+    return Elements;
+}
+
 class Analyser {
 public:
     Analyser(const ElementWeights& Elements, const IsotopeTable* Isotopes,
@@ -50,53 +76,18 @@ public:
         : Elements(Elements), Isotopes(Isotopes), Options(Options), Result(Result) {}
 
     void Run(const std::vector<FormulaEntry>& Entries) {
-        const bool AnyGroup = std::any_of(Entries.begin(), Entries.end(),
-                                          [](const FormulaEntry& Entry) { return Entry.GroupRow; });
-        Compose(AnyGroup ? Expanded(Entries) : Entries);
+        Compose(Entries);
         // An element the table lacks has no isotopes to speak of either: one notice is enough.
         if ((!Options.Shares || Weigh()) && Isotopes)
             Exact();
     }
 
 private:
-    // Every group as the elements of its formula, its count multiplying theirs; the groups are
-    // listed in the result.
-    std::vector<FormulaEntry> Expanded(const std::vector<FormulaEntry>& Entries) {
-        std::vector<FormulaEntry> Elements;
-        for (const FormulaEntry& Entry : Entries) {
-            if (!Entry.GroupRow) {
-                Elements.push_back(Entry);
-                continue;
-            }
-            for (FormulaEntry Each : Entry.GroupRow->Entries()) {
-                Each.Count = Each.Count * Entry.Count;
-                Elements.push_back(std::move(Each));
-            }
-            auto Use =
-                std::find_if(Result.Groups.begin(), Result.Groups.end(),
-                             [&](const GroupUse& Each) { return Each.Name == Entry.Symbol; });
-            if (Use == Result.Groups.end())
-                Use = Result.Groups.insert(Use,
-                                           {Entry.Symbol, std::string(Entry.GroupRow->Formula), 0});
-            Use->Count += Entry.Count.AsDouble();
-        }
-        return Elements;
-    }
-
-    // D and T stand for 2H and 3H unless the isotope table has them as elements.
-    int HeavyHydrogen(const FormulaEntry& Entry) const {
-        if (Entry.MassNumber != 0 || (Entry.Symbol != "D" && Entry.Symbol != "T"))
-            return 0;
-        if (Isotopes && !Isotopes->Of(Entry.Symbol).empty())
-            return 0;
-        return Entry.Symbol == "D" ? 2 : 3;
-    }
-
     void Compose(const std::vector<FormulaEntry>& Entries) {
         Rows.reserve(Entries.size());
         Symbols.reserve(Entries.size());
         for (const FormulaEntry& Entry : Entries) {
-            const int Heavy = HeavyHydrogen(Entry);
+            const int Heavy = HeavyHydrogen(Entry.Symbol, Entry.MassNumber, Isotopes);
             const std::string_view Element = Heavy ? std::string_view("H") : Entry.Symbol;
             const int MassNumber = Heavy ? Heavy : Entry.MassNumber;
             auto Row = std::find_if(Rows.begin(), Rows.end(), [&](const CompositionRow& Each) {
@@ -176,8 +167,7 @@ private:
         bool Whole = true;
         std::vector<PatternAtoms> Atoms;
         for (const CompositionRow& Row : Result.Composition) {
-            const Isotope* Main = Row.MassNumber == 0 ? Isotopes->MostAbundant(Row.Element)
-                                                      : Isotopes->Find(Row.Element, Row.MassNumber);
+            const Isotope* Main = ExactIsotope(*Isotopes, Row.Element, Row.MassNumber);
             if (!Main) {
                 Result.Notices.push_back(
                     "Isotopes: " + Isotopes->Path() + " has no " +
@@ -240,6 +230,51 @@ private:
     std::vector<std::string> Typed;   // as typed, per row of the composition
 };
 
+IonAnalysis AnalyseIon(const std::vector<FormulaEntry>& Molecule, const FormulaAnalysis& Of,
+                       const NamedAdduct& Asked, const ElementWeights& Elements,
+                       const IsotopeTable* Isotopes, const AnalysisOptions& Options) {
+    IonAnalysis Made{Asked.Name, {}};
+    FormulaAnalysis& Ion = Made.Ion;
+    const Adduct& Adding = Asked.Ion;
+    const auto Head = [&Asked] { return "Adduct " + Asked.Name + ": "; };
+    if (Of.Charge != 0) {
+        Ion.Notices.push_back(Head() + "the formula is charged already; give it neutral");
+        return Made;
+    }
+    if (Options.IonMassToChargeOnly) {
+        if (const auto Lacking = LackingEntry(Adding, Molecule)) {
+            Ion.Notices.push_back(LackingNotice(Adding, *Lacking));
+            return Made;
+        }
+        Ion.Read = true;
+        Ion.Charge = Adding.Charge;
+        if (const auto Shift = AdductShift(Adding, *Isotopes))
+            Ion.MassToCharge = AdductMassToCharge(Adding, *Of.Monoisotopic, *Shift);
+        else
+            Ion.Notices.push_back(Head() + "Isotopes: " + Isotopes->Path() +
+                                  " lacks an isotope it adds or removes");
+        return Made;
+    }
+    const IonFormula Formed = FormIon(Adding, Molecule);
+    if (Formed.Lacking) {
+        Ion.Notices.push_back(LackingNotice(Adding, *Formed.Lacking));
+        return Made;
+    }
+    Ion.Read = true;
+    Ion.Charge = Adding.Charge;
+    // The molar mass of the molecule is the formula's; an ion's shares tell nothing more.
+    AnalysisOptions OfIon;
+    OfIon.Pattern = Options.Pattern;
+    OfIon.Shares = false;
+    OfIon.Resolution = Options.Resolution;
+    OfIon.Ppm = Options.Ppm;
+    OfIon.Cut = Options.Cut;
+    Analyser(Elements, Isotopes, OfIon, Ion).Run(Formed.Entries);
+    for (std::string& Notice : Ion.Notices)
+        Notice.insert(0, Head());
+    return Made;
+}
+
 } // namespace
 
 FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Elements,
@@ -272,7 +307,14 @@ FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Readi
     Result.Charge = Reading.Charge;
     // As after a calculation: how the formula was read, where another reading was possible.
     Result.Notes = ReadingNotes(Reading, Formula);
-    Analyser(Elements, Isotopes, Options, Result).Run(Reading.Entries);
+    // A group counts its elements, for the molecule and for its ions.
+    std::vector<FormulaEntry> Expansion;
+    const std::vector<FormulaEntry>& Atoms = Expanded(Reading.Entries, Result.Groups, Expansion);
+    Analyser(Elements, Isotopes, Options, Result).Run(Atoms);
+    // Without the molecule's exact mass its notices say why there are no ions either.
+    for (const NamedAdduct& Asked : Options.Adducts)
+        if (Result.Monoisotopic)
+            Result.Ions.push_back(AnalyseIon(Atoms, Result, Asked, Elements, Isotopes, Options));
     return Result;
 }
 

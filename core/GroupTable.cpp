@@ -155,8 +155,8 @@ void GroupTable::ReadFile() {
     try {
         Text = std::make_shared<const std::string>(ReadWholeFile(FilePath));
         Groups.reserve(Text->size() / 24 + 1); // rows are longer than that
-        ForEachLine(*Text,
-                    [&](std::string_view Line, std::size_t Number) { ReadLine(Line, Number); });
+        ForEachRowIn(*Text,
+                     [&](std::string_view Row, std::size_t Number) { ReadRow(Row, Number); });
     } catch (const RunTimeError& Error) {
         // No table, no groups; a table that is there and can't be read is told.
         if (Error.Number() != ErrFileNotFound)
@@ -166,9 +166,7 @@ void GroupTable::ReadFile() {
     Index();
 }
 
-void GroupTable::ReadLine(std::string_view Line, std::size_t Number) {
-    if (Line.empty() || Line.front() == '#')
-        return;
+void GroupTable::ReadRow(std::string_view Line, std::size_t Number) {
     const auto Fault = [&](const std::string& What) {
         Faults.push_back(FilePath + ", line " + std::to_string(Number) + ": " + What);
     };

@@ -107,7 +107,7 @@ public:
 private:
     void ReadFile();
     const Group* FindLookAlike(std::string_view Symbol) const;
-    void ReadLine(std::string_view Line, std::size_t Number);
+    void ReadRow(std::string_view Line, std::size_t Number);
     void Index();
 
     std::string FilePath;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/SystemServices.h"
 
@@ -38,22 +40,21 @@ private:
     unsigned long long Remaining = 0;
 };
 
-// The file Name in the folder of the file at Path: a table beside the element table.
-std::string FileBeside(std::string_view Path, std::string_view Name);
-
-// The tables read a line at a time: the whole file, then each line of it in turn, numbered from 1,
-// with the spaces and tabs at its ends and a CR before its LF left out.
+// The rows of a table file of comma-separated fields, read whole: Each gets every line that is
+// neither blank nor a comment (starting with #), trimmed of blanks and its line end, with its
+// number counted from 1. Failures of the file raise numbered run-time errors.
+void ForEachRow(const std::string& Path,
+                const std::function<void(std::string_view Row, std::size_t Number)>& Each);
+// The same over a file's bytes read before, for a table that keeps views of its rows.
+void ForEachRowIn(std::string_view Text,
+                  const std::function<void(std::string_view Row, std::size_t Number)>& Each);
+// The whole file's bytes; failures raise numbered run-time errors.
 std::string ReadWholeFile(const std::string& Path);
-std::string_view TrimmedLine(std::string_view Line);
-template <typename Visit> void ForEachLine(std::string_view Text, Visit&& Each) {
-    std::size_t Number = 0;
-    for (std::size_t Start = 0; Start < Text.size();) {
-        std::size_t End = Text.find('\n', Start);
-        if (End == std::string_view::npos)
-            End = Text.size();
-        Each(TrimmedLine(Text.substr(Start, End - Start)), ++Number);
-        Start = End + 1;
-    }
-}
+// The fields of a row, each trimmed of blanks.
+std::vector<std::string_view> RowFields(std::string_view Row);
+// A field without the double quotes around it, if it has them.
+std::string_view Unquoted(std::string_view Field);
+// The path of the file Name in the folder of the file Path.
+std::string FileBeside(std::string_view Path, std::string_view Name);
 
 } // namespace Varnock

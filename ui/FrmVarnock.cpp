@@ -371,11 +371,12 @@ void FrmVarnock::ShowAnalysis() {
             } catch (const RunTimeError&) { // told with each analysis below
             }
         }
+        AnalysisOptions WithIons;
+        WithIons.Adducts = CommonAdducts();
         if (IsEmptyFormula(Formula))
             Result.Notices.push_back("Formula: empty");
         else
-            Result = Analyse(ReadTyped(Formula), ElementTable(), Isotopes.get(), AnalysisOptions(),
-                             &Groups);
+            Result = Analyse(ReadTyped(Formula), ElementTable(), Isotopes.get(), WithIons, &Groups);
     } catch (const RunTimeError& Failure) {
         Result.Notices.push_back(ErrorNumberText(Failure.Number()));
     }

@@ -8,6 +8,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "core/IsotopePattern.h"
+#include "core/IsotopeTable.h"
 #include "tests/support/TestSystem.h"
 
 namespace Varnock {
@@ -230,6 +231,10 @@ TEST(CommandLineTest, ExitStatusesAndWhatTheyPrint) {
          ExitNoticed,
          "varnock: " + BadGroups +
              ", line 1: the name Ac is an element of the table, and a formula reads the element\n"},
+        {{"-a", "--adduct", "[M+H]", "H2O"},
+         ExitNoticed,
+         "varnock: Adduct [M+H]: at the end: the ion's charge belongs here, as in [M+H]+, [M-H]- "
+         "or [M+2H]2+\n"},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(::testing::PrintToString(Case.Arguments));
@@ -355,6 +360,63 @@ TEST(CommandLineTest, ListFieldsChooseTheColumns) {
                   "H2O\t18.010565\t\n");
 }
 
+// Caffeine's ions, worked by hand from AME2020's masses (caffeine 194.08037556, 1H
+// 1.00782503, 23Na 22.98976928) and the electron's, 0.00054858.
+TEST(CommandLineTest, AdductIonsWithTheAnalysisAndInTheList) {
+    const Ran Caffeine = RunVarnock({"-a", "--adduct", "[M+H]+,[M+Na]+,[M-H]-", "C8H10N4O2"});
+    EXPECT_EQ(Caffeine.Status, ExitDone);
+    EXPECT_EQ(Caffeine.Err, "");
+    const std::string Ions = "Adduct\tIon\tm/z\n"
+                             "[M+H]+\tC8H11N4O2^+\t195.087652\n"
+                             "[M+Na]+\tC8H10N4NaO2^+\t217.069596\n"
+                             "[M-H]-\tC8H9N4O2^-\t193.073099\n"
+                             "[M+H]+ m/z\tIntensity %\n"
+                             "195.087652\t100.00\n";
+    EXPECT_NE(Caffeine.Out.find("197.087203\t0.06\n" + Ions), std::string::npos);
+
+    // Refused adducts are told once, with the character and its place, the others given; an
+    // ion the molecule can't form is told with the formula.
+    const Ran Refused = RunVarnock({"--analysis", "--json", "--adduct=[M+H]0+,[M-H2O+H]+", "CH4"});
+    EXPECT_EQ(Refused.Status, ExitNoticed);
+    EXPECT_EQ(Refused.Err, "varnock: Adduct [M+H]0+: character 6 \"0\": the charge can't be 0\n");
+    const auto Json = nlohmann::json::parse(Refused.Out);
+    ASSERT_EQ(Json["adducts"].size(), 1u);
+    EXPECT_EQ(Json["adducts"][0]["adduct"], "[M-H2O+H]+");
+    EXPECT_FALSE(Json["adducts"][0].contains("mz"));
+    EXPECT_EQ(Json["adducts"][0]["notices"][0],
+              "Adduct [M-H2O+H]+: character 4 \"H\": removes more O than the molecule holds");
+    const Ran Glucose = RunVarnock({"-a", "--json", "--adduct", "[M+Cl]-", "C6H12O6"});
+    const auto Chloride = nlohmann::json::parse(Glucose.Out)["adducts"][0];
+    EXPECT_EQ(Chloride["hill"], "C6H12ClO6^-");
+    EXPECT_EQ(Chloride["charge"], -1);
+    // 180.06338812 + 34.96885268 + 0.00054858
+    EXPECT_NEAR(Chloride["mz"].get<double>(), 215.03278938, 1e-6);
+    EXPECT_EQ(Chloride["pattern"][0]["mz"], Chloride["mz"]);
+
+    // A user's table of names beside the element table, its broken rows told first.
+    Testing::TempDir Folder;
+    std::ifstream Shipped(VARNOCK_ELEMENTS_DAT, std::ios::binary);
+    const std::string Elements =
+        Folder.Write("elements.dat", std::string(std::istreambuf_iterator<char>(Shipped), {}));
+    const std::string Adducts =
+        Folder.Write("adducts.dat", "\"Proton\",\"[M+H]+\"\n\"Bad\",[M+H]\n");
+    const std::string List = Folder.Write("list.txt", "C8H10N4O2\nCH4\nNH4^+\n");
+    const Ran Columns =
+        RunVarnock({"--table", Elements, "--isotopes", IsotopeTableBeside(VARNOCK_ELEMENTS_DAT),
+                    "--list", List, "--fields", "mono,mzProton,mz[M-H2O+H]+"});
+    EXPECT_EQ(Columns.Status, ExitNoticed);
+    EXPECT_EQ(Columns.Err, "varnock: " + Adducts +
+                               ", line 2: Adduct [M+H]: at the end: the ion's charge belongs "
+                               "here, as in [M+H]+, [M-H]- or [M+2H]2+\n");
+    EXPECT_EQ(Columns.Out,
+              "formula\tmono\tmzProton\tmz[M-H2O+H]+\tnotices\n"
+              "C8H10N4O2\t194.080376\t195.087652\t177.077087\t\n"
+              "CH4\t16.031300\t17.038577\t\tAdduct [M-H2O+H]+: character 4 \"H\": removes more "
+              "O than the molecule holds\n"
+              "NH4^+\t18.034374\t\t\tAdduct Proton: the formula is charged already; give it "
+              "neutral; Adduct [M-H2O+H]+: the formula is charged already; give it neutral\n");
+}
+
 TEST(CommandLineTest, AnalysisUsageErrorsAndTheIsotopeTable) {
     const std::string Try = "Try 'varnock --help' for more information.\n";
     const struct {
@@ -368,12 +430,13 @@ TEST(CommandLineTest, AnalysisUsageErrorsAndTheIsotopeTable) {
         {{"--fields", "mass", "H2O"}, "varnock: --fields goes with --list\n" + Try},
         {{"--list", "-", "--fields", "mass,"},
          "varnock: invalid field '' for --fields (one of mass, mono, nominal, mz, hill, "
-         "composition)\n" +
+         "composition, or mz and an adduct: mz[M+H]+)\n" +
              Try},
         {{"--list", "-", "--fields", "mass,weight"},
          "varnock: invalid field 'weight' for --fields (one of mass, mono, nominal, mz, hill, "
-         "composition)\n" +
+         "composition, or mz and an adduct: mz[M+H]+)\n" +
              Try},
+        {{"--adduct", "[M+H]+", "H2O"}, "varnock: --adduct goes with --analysis\n" + Try},
         {{"-a", "--mass", "H2O"},
          "varnock: --analysis goes with neither --mass nor --list\n" + Try},
     };

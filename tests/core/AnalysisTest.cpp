@@ -251,8 +251,10 @@ TEST(AnalysisTest, MassesAndCompositionAgreeWithPublishedValues) {
 // summed over the formula: H-Ala-Ala-Gly-OH is C8H15N3O4 (2 C3H5NO, C2H3NO and H2O).
 TEST(AnalysisTest, GroupsAreExpandedIntoTheirElementsAndListed) {
     const GroupTable Groups(GroupTableBeside(VARNOCK_ELEMENTS_DAT), ElementSymbols::Of(Shipped()));
-    const FormulaAnalysis Peptide = Analyse(ReadTyped("H-Ala-Ala-Gly-OH"), Shipped(),
-                                            &ShippedIsotopes(), AnalysisOptions(), &Groups);
+    AnalysisOptions Protonated;
+    Protonated.Adducts = {{"[M+H]+", ReadAdduct("[M+H]+").Ion}};
+    const FormulaAnalysis Peptide =
+        Analyse(ReadTyped("H-Ala-Ala-Gly-OH"), Shipped(), &ShippedIsotopes(), Protonated, &Groups);
     EXPECT_EQ(Peptide.Hill, "C8H15N3O4");
     ASSERT_EQ(Peptide.Groups.size(), 2u);
     EXPECT_EQ(Peptide.Groups[0].Name, "Ala");
@@ -262,6 +264,75 @@ TEST(AnalysisTest, GroupsAreExpandedIntoTheirElementsAndListed) {
     EXPECT_EQ(Peptide.Groups[1].Count, 1);
     // 8 x 12.011 + 15 x 1.008 + 3 x 14.007 + 4 x 15.999
     EXPECT_NEAR(*Peptide.MolarMass, 217.225, 1e-9);
+    // Its ions are formed from its elements too.
+    ASSERT_EQ(Peptide.Ions.size(), 1u);
+    EXPECT_EQ(Peptide.Ions[0].Ion.Hill, "C8H16N3O4^+");
+}
+
+NamedAdduct Asked(const std::string& Text) {
+    return {Text, ReadAdduct(Text).Ion};
+}
+
+// Each ion's formula, m/z and pattern: the brute-force pattern of the ion's atoms, less z
+// electrons, over |z|.
+TEST(AnalysisTest, AdductIonsHaveTheirFormulaMassToChargeAndPattern) {
+    const double Electron = 0.000548579909;
+    const struct {
+        const char* Formula;
+        const char* Adduct;
+        const char* Hill;
+        std::map<std::string, int> Atoms;
+        int Charge;
+    } Cases[] = {
+        {"C8H10N4O2", "[M+H]+", "C8H11N4O2^+", {{"C", 8}, {"H", 11}, {"N", 4}, {"O", 2}}, 1},
+        {"C6H12O6", "[M+Cl]-", "C6H12ClO6^-", {{"C", 6}, {"H", 12}, {"O", 6}, {"Cl", 1}}, -1},
+        {"C6H12O6",
+         "[2M-H2O+Na]+",
+         "C12H22NaO11^+",
+         {{"C", 12}, {"H", 22}, {"O", 11}, {"Na", 1}},
+         1},
+        {"C28H37N5O7", "[M+2H]2+", "C28H39N5O7^2+", {{"C", 28}, {"H", 39}, {"N", 5}, {"O", 7}}, 2},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(std::string(Case.Formula) + " " + Case.Adduct);
+        AnalysisOptions Options;
+        Options.Adducts = {Asked(Case.Adduct)};
+        const FormulaAnalysis Analysis = Of(Case.Formula, Options);
+        ASSERT_EQ(Analysis.Ions.size(), 1u);
+        const FormulaAnalysis& Ion = Analysis.Ions[0].Ion;
+        EXPECT_EQ(Analysis.Ions[0].Name, Case.Adduct);
+        EXPECT_TRUE(Ion.Notices.empty());
+        EXPECT_EQ(Ion.Hill, Case.Hill);
+        std::vector<PatternPeak> Truth = UnitPeaks(Case.Atoms);
+        for (PatternPeak& Peak : Truth)
+            Peak.Mass = (Peak.Mass - Case.Charge * Electron) / std::abs(Case.Charge);
+        ExpectSamePeaks(Ion.Pattern, Truth, 1e-4);
+        ASSERT_TRUE(Ion.MassToCharge);
+        EXPECT_NEAR(*Ion.MassToCharge, Ion.Pattern.front().Mass, 1e-6);
+    }
+    // As published: caffeine [M+H]+ 195.08765.
+    AnalysisOptions Options;
+    Options.Adducts = {Asked("[M+H]+"), Asked("[M-H2O+H]+"), Asked("[M-H]-")};
+    EXPECT_NEAR(*Of("C8H10N4O2", Options).Ions[0].Ion.MassToCharge, 195.08765, 5e-6);
+
+    // Methane has no O to lose; a charged formula takes no adduct.
+    const FormulaAnalysis Methane = Of("CH4", Options);
+    ASSERT_EQ(Methane.Ions.size(), 3u);
+    EXPECT_TRUE(Methane.Ions[0].Ion.Read);
+    EXPECT_FALSE(Methane.Ions[1].Ion.Read);
+    EXPECT_EQ(Methane.Ions[1].Ion.Notices,
+              std::vector<std::string>{
+                  "Adduct [M-H2O+H]+: character 4 \"H\": removes more O than the molecule holds"});
+    EXPECT_EQ(
+        Of("NH4^+", Options).Ions[2].Ion.Notices,
+        std::vector<std::string>{"Adduct [M-H]-: the formula is charged already; give it neutral"});
+    // An adduct of an element without isotopes says so; a formula without an exact mass has no
+    // ions, its own notice telling why.
+    Options.Adducts = {Asked("[M+Tc]+")};
+    EXPECT_EQ(Of("H2O", Options).Ions[0].Ion.Notices,
+              std::vector<std::string>{"Adduct [M+Tc]+: Isotopes: " + ShippedIsotopes().Path() +
+                                       " has no natural isotope of Tc"});
+    EXPECT_TRUE(Of("HXO", Options).Ions.empty());
 }
 
 // The charge is the reading's. m/z = (M - z me) / |z|, M from the Atomic Mass Evaluation 2020:
