@@ -93,7 +93,7 @@ private:
                 View.Notice("Element: " + ToUtf8(Symbol) + " Doesn't exist in database");
                 if (!Told.contains(Symbol)) {
                     Told.insert(Symbol);
-                    Missing += (Missing.empty() ? "" : ", ") + ToUtf8(Symbol);
+                    Missing += (Missing.empty() ? "" : ", ") + Symbol; // Append makes it UTF-8
                 }
                 continue;
             }
