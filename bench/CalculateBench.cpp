@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "core/Calculation.h"
+#include "core/GroupTable.h"
 #include "tests/support/RecordingView.h"
 
 namespace {
@@ -57,10 +58,47 @@ void BM_ThirtyEntriesGeneratedTable(benchmark::State& State) {
     std::filesystem::remove(Path);
 }
 
+// What a list does with each formula that names groups: read it with the groups and weigh it
+// against a snapshot of the element table, into a view that shows no report. The formulas come
+// from FormulaList --groups, written to a file by the caller (GroupsSpeed.sh), or a few typical
+// ones when there is none.
+class MassOnlyView : public Testing::RecordingView {
+public:
+    bool ShowsReport() const override { return false; }
+};
+
+void BM_GroupFormulas(benchmark::State& State) {
+    std::vector<std::string> Formulas;
+    if (const char* Path = std::getenv("VARNOCK_GROUP_FORMULAS")) {
+        std::ifstream In(Path);
+        for (std::string Line; std::getline(In, Line);)
+            Formulas.push_back(Line);
+    }
+    if (Formulas.empty())
+        Formulas = {"Ph3P",      "Et3N",         "tBuOK",      "Pd(PPh3)4",
+                    "Cu(acac)2", "H-Ala-Gly-OH", "Boc-Gly-OH", "Me3SiCl"};
+    const ElementTable Table(VARNOCK_ELEMENTS_DAT);
+    const ElementSnapshot Elements(Table);
+    const GroupTable Groups(GroupTableBeside(VARNOCK_ELEMENTS_DAT), ElementSymbols::Of(Table));
+    BasVarnock Entries;
+    MassOnlyView View;
+    View.KeepEvents = false;
+    for (auto _ : State)
+        for (const std::string& Formula : Formulas) {
+            View.Notices.clear();
+            Calculate(Entries, ReadTyped(Formula), Elements, View, '.', &Groups);
+            benchmark::DoNotOptimize(View.Mass.data());
+        }
+    if (!View.Notices.empty())
+        State.SkipWithError(View.Notices.front().c_str());
+    State.SetItemsProcessed(State.iterations() * static_cast<std::int64_t>(Formulas.size()));
+}
+
 } // namespace
 
 BENCHMARK(BM_WaterShippedTable)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ThirtyEntriesShippedTable)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ThirtyEntriesGeneratedTable)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GroupFormulas)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,9 +1,10 @@
 // Writes a list of realistic formulas, one a line, for timing `varnock --list`: 1 to 30 entries
 // each, mostly the elements of everyday chemistry, with groups, hydrates, multipliers, charges
 // and decimal counts among them, every one within the formula box's 40 characters. The same
-// seed gives the same list.
+// seed gives the same list. With --groups, formulas that name the shipped groups instead, as
+// organic, peptide and coordination chemists write them (Ph3P, Boc-Gly-OH, Cu(acac)2).
 //
-//   FormulaList COUNT [SEED] > formulas.txt
+//   FormulaList [--groups] COUNT [SEED] > formulas.txt
 
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +42,39 @@ public:
                 Text.size() - (Text.find("\xC2\xB7") != std::string::npos);
             if (Characters <= 40)
                 return Text;
+        }
+    }
+
+    // One to four units, a group of groups.dat or an element, with counts; a peptide's
+    // residues joined by hyphens; a ligand's in brackets.
+    std::string GroupFormula() {
+        static const std::vector<std::string> Organic = {"Me",  "Et", "iPr", "nBu", "tBu",
+                                                         "Ph",  "Bn", "Cy",  "Cp",  "Tms",
+                                                         "Tos", "Ms", "Boc", "Bz",  "Acet"};
+        static const std::vector<std::string> Residues = {"Ala", "Gly", "Leu", "Phe", "Ser",
+                                                          "Lys", "Asp", "Pro", "Val", "Tyr"};
+        static const std::vector<std::string> Ligands = {"acac", "bpy", "en", "py",
+                                                         "PPh3", "cod", "thf"};
+        static const std::vector<std::string> Metals = {"Pd", "Cu", "Fe", "Co",
+                                                        "Ru", "Ni", "Pt", "Rh"};
+        const auto One = [&](const std::vector<std::string>& From) {
+            return From[static_cast<std::size_t>(Pick(0, static_cast<int>(From.size()) - 1))];
+        };
+        switch (Pick(0, 2)) {
+        case 0: { // Ph3P, tBuOK, Me3SiCl
+            std::string Text = One(Organic);
+            if (Chance(50))
+                Text += std::to_string(Pick(2, 3));
+            return Text + Element();
+        }
+        case 1: { // H-Ala-Gly-OH, Boc-Leu-Phe-OH
+            std::string Text = Chance(50) ? "H" : "Boc";
+            for (int Residue = Pick(1, 4); Residue > 0; --Residue)
+                Text += "-" + One(Residues);
+            return Text + "-OH";
+        }
+        default: // Pd(PPh3)4, Cu(acac)2
+            return One(Metals) + "(" + One(Ligands) + ")" + std::to_string(Pick(2, 4));
         }
     }
 
@@ -85,13 +119,16 @@ private:
 } // namespace
 
 int main(int Argc, char** Argv) {
+    const bool Groups = Argc > 1 && std::string(Argv[1]) == "--groups";
+    Argv += Groups;
+    Argc -= Groups;
     if (Argc < 2) {
-        std::fprintf(stderr, "usage: FormulaList COUNT [SEED]\n");
+        std::fprintf(stderr, "usage: FormulaList [--groups] COUNT [SEED]\n");
         return 2;
     }
     const long Count = std::strtol(Argv[1], nullptr, 10);
     Writer Formulas(Argc > 2 ? static_cast<unsigned>(std::strtoul(Argv[2], nullptr, 10)) : 1);
     for (long Index = 0; Index < Count; ++Index)
-        std::printf("%s\n", Formulas.Formula().c_str());
+        std::printf("%s\n", (Groups ? Formulas.GroupFormula() : Formulas.Formula()).c_str());
     return 0;
 }

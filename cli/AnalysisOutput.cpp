@@ -60,6 +60,16 @@ std::string AnalysisJson(std::string_view Formula, const FormulaAnalysis& Analys
             Rows.push_back(std::move(Each));
         }
         Object["composition"] = std::move(Rows);
+        Json Groups = Json::array();
+        for (const GroupUse& Group : Analysis.Groups) {
+            const bool Whole =
+                Group.Count == static_cast<double>(static_cast<long long>(Group.Count));
+            Groups.push_back(
+                {{"name", Group.Name},
+                 {"formula", Group.Formula},
+                 {"count", Whole ? Json(static_cast<long long>(Group.Count)) : Json(Group.Count)}});
+        }
+        Object["groups"] = std::move(Groups);
         Json Peaks = Json::array();
         for (const PatternPeak& Peak : Analysis.Pattern)
             Peaks.push_back({{"mass", Number(Peak.Mass)}, {"intensity", Number(Peak.Intensity)}});

@@ -11,6 +11,7 @@
 #include "core/Analysis.h"
 #include "core/Calculation.h"
 #include "core/ElementTable.h"
+#include "core/GroupTable.h"
 #include "core/RunTimeError.h"
 #include "core/TextFile.h"
 #include "core/TextRules.h"
@@ -89,6 +90,8 @@ standard error, each after the formula it is about.
                     agree with the peaks of FILE (m/z and intensity a line)
   --table FILE    read atomic weights from FILE instead of elements.dat beside
                     the program
+  --groups FILE   read the groups (Ph, Boc, Ala, acac) from FILE instead of
+                    groups.dat beside the element table
   --point         write the decimal separator as ".", whatever the locale
       --help      display this help and exit
       --version   output version information and exit
@@ -106,6 +109,10 @@ Ions are read as written in plain text: Fe3+, NH4+, SO42-, [Fe(CN)6]4-, SO4 2-,
 SO4(2-); where digits could also be a count, a note says how to write it.
 A mass number and a symbol in square brackets is a labelled isotope: [13C]H4,
 [2H]2O; D and T are 2H and 3H unless the element table has rows for them.
+Groups of groups.dat read as one entry each: Ph3P, Et3N, tBuOK, Pd(PPh3)4,
+Cu(acac)2, HAlaGlyOH; a hyphen right between two of them joins them:
+H-Ala-Gly-OH. An element that a group may be taken for stays the element, with a
+note: AcOH is actinium; acetic acid is Acet-OH.
 
 Exit status:
  0  every formula gave its whole mass, with or without reading notes,
@@ -143,6 +150,7 @@ struct Options {
     AnalysisOptions Pattern;
     std::optional<std::string> Table;
     std::optional<std::string> Isotopes;
+    std::optional<std::string> Groups;
     std::vector<std::string> Adducts; // as --adduct gives them
     std::string ListFile;
     std::vector<std::string> Formulas;
@@ -311,6 +319,8 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
                 throw UsageError{Wrong};
         } else if (Name == "--table") {
             Read.Table = Value(Index, Name, Given);
+        } else if (Name == "--groups") {
+            Read.Groups = Value(Index, Name, Given);
         } else if (Name == "--point") {
             NoValue();
             Read.Point = true;
@@ -401,13 +411,20 @@ public:
         const ElementTable Table(Path);
         std::unique_ptr<ElementSnapshot> Snapshot;
         std::unordered_map<std::string, int> Numbers; // the search's, read with the check
+        ElementSymbols Symbols;
         try {
-            if (Chosen.Chosen == Mode::List)
+            if (Chosen.Chosen == Mode::List) {
                 Snapshot = std::make_unique<ElementSnapshot>(Table);
-            else if (Chosen.Chosen == Mode::Find)
+                for (const std::string& Symbol : Snapshot->Symbols())
+                    Symbols.Add(Symbol);
+            } else if (Chosen.Chosen == Mode::Find) {
                 Numbers = AtomicNumbers(Table);
-            else // a table that can't be read is told before any result
-                Table.ListAll([](const ElementRecord&) {});
+            } else { // a table that can't be read is told before any result
+                Table.ListAll([&](const ElementRecord& Record) {
+                    if (Record.Symbol.IsString())
+                        Symbols.Add(Record.Symbol.Text());
+                });
+            }
         } catch (const RunTimeError& Failure) {
             Io.Err.Line(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) +
                         " reading " + Path + std::string(Io.LineEnd));
@@ -418,6 +435,7 @@ public:
                            Chosen.Isotopes ? *Chosen.Isotopes : IsotopeTableBeside(Path), Io,
                            Separator);
         }
+        ReadGroups(std::move(Symbols));
         if (Chosen.Chosen == Mode::Analysis) {
             const ElementSnapshot Weights(Table);
             ReadIsotopes();
@@ -465,23 +483,40 @@ private:
         if (const std::string Refusal = BoxRefusal(Formula, Typed); !Refusal.empty()) {
             View.Notice(Refusal);
         } else if (!Analysed) {
-            Calculate(Entries, Typed, Weights, View, Separator);
+            Calculate(Entries, Typed, Weights, View, Separator, &Groups);
         } else {
             FormulaReading Reading;
             try {
-                Reading = ReadFormula(Typed.Text);
+                Reading = ReadFormula(Typed.Text, &Groups);
             } catch (const RunTimeError&) { // the calculation tells it
-                Calculate(Entries, Typed, Weights, View, Separator);
+                Calculate(Entries, Typed, Weights, View, Separator, &Groups);
                 Noticed = true;
                 return;
             }
             Calculate(Entries, Typed, Reading, Weights, View, Separator);
             *Analysed = Analyse(Typed, Reading, Weights, Isotopes.get(), Columns);
         }
+        TellGroupFaults();
         Noticed = Noticed || !View.Notices.empty();
     }
 
     std::string LineEnded(std::string Text) const { return Text.append(Io.LineEnd); }
+
+    // The groups, read against the element table's symbols when a formula first needs them.
+    void ReadGroups(ElementSymbols Symbols) {
+        Groups =
+            GroupTable(Chosen.Groups ? *Chosen.Groups : GroupTableBeside(Path), std::move(Symbols));
+    }
+
+    // Bad rows of the groups, told once, as soon as a formula has made the table be read.
+    void TellGroupFaults() {
+        if (!Groups.Loaded() || GroupFaultsTold)
+            return;
+        GroupFaultsTold = true;
+        for (const auto& Notice : Groups.Notices())
+            Io.Err.Line(LineEnded(std::string(Program) + ": " + Notice));
+        Noticed = Noticed || !Groups.Notices().empty();
+    }
 
     // The isotope table, for the analysis: its faults are told once, before any formula.
     void ReadIsotopes() {
@@ -532,11 +567,12 @@ private:
             Refused.Notices.push_back(std::move(Refusal));
             return Refused;
         }
-        return Analyse(Typed, Weights, Isotopes.get(), Options);
+        return Analyse(Typed, Weights, Isotopes.get(), Options, &Groups);
     }
 
     void Analysed(const std::string& Formula, const ElementWeights& Weights, bool After) {
         const FormulaAnalysis Result = Analysis(Formula, Weights, Pattern);
+        TellGroupFaults();
         // An ion that can't be formed is told with the formula; JSON tells it with the ion.
         std::vector<std::string> Notices = Result.Notices;
         for (const IonAnalysis& Ion : Result.Ions)
@@ -654,6 +690,8 @@ private:
     std::unique_ptr<IsotopeTable> Isotopes;
     AnalysisOptions Pattern; // as chosen, with the adducts read
     AnalysisOptions Columns; // what --list --fields asks of the analysis
+    GroupTable Groups;
+    bool GroupFaultsTold = false;
     bool Noticed = false;
 };
 

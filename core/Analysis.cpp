@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/FormulaReader.h"
+#include "core/GroupTable.h"
 #include "core/RunTimeError.h"
 #include "core/TextRules.h"
 
@@ -40,6 +41,32 @@ std::string CountText(double Count) {
 std::string ChargeText(int Charge) {
     const std::string Size = std::abs(Charge) == 1 ? "" : std::to_string(std::abs(Charge));
     return "^" + Size + (Charge > 0 ? "+" : "-");
+}
+
+// Every group as the elements of its formula, its count multiplying theirs, in Elements, the
+// groups listed in Uses with their counts summed; Entries themselves where there is no group.
+const std::vector<FormulaEntry>& Expanded(const std::vector<FormulaEntry>& Entries,
+                                          std::vector<GroupUse>& Uses,
+                                          std::vector<FormulaEntry>& Elements) {
+    if (std::none_of(Entries.begin(), Entries.end(),
+                     [](const FormulaEntry& Entry) { return Entry.GroupRow; }))
+        return Entries;
+    for (const FormulaEntry& Entry : Entries) {
+        if (!Entry.GroupRow) {
+            Elements.push_back(Entry);
+            continue;
+        }
+        for (FormulaEntry Each : Entry.GroupRow->Entries()) {
+            Each.Count = Each.Count * Entry.Count;
+            Elements.push_back(std::move(Each));
+        }
+        auto Use = std::find_if(Uses.begin(), Uses.end(),
+                                [&](const GroupUse& Each) { return Each.Name == Entry.Symbol; });
+        if (Use == Uses.end())
+            Use = Uses.insert(Use, {Entry.Symbol, std::string(Entry.GroupRow->Formula), 0});
+        Use->Count += Entry.Count.AsDouble();
+    }
+    return Elements;
 }
 
 class Analyser {
@@ -251,10 +278,11 @@ IonAnalysis AnalyseIon(const std::vector<FormulaEntry>& Molecule, const FormulaA
 } // namespace
 
 FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Elements,
-                        const IsotopeTable* Isotopes, const AnalysisOptions& Options) {
+                        const IsotopeTable* Isotopes, const AnalysisOptions& Options,
+                        const GroupTable* Groups) {
     FormulaReading Reading;
     try {
-        Reading = ReadFormula(Formula.Text);
+        Reading = ReadFormula(Formula.Text, Groups);
     } catch (const RunTimeError& Error) {
         FormulaAnalysis Result;
         Result.Notices.push_back(ErrorNumberText(Error.Number()));
@@ -279,12 +307,14 @@ FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Readi
     Result.Charge = Reading.Charge;
     // As after a calculation: how the formula was read, where another reading was possible.
     Result.Notes = ReadingNotes(Reading, Formula);
-    Analyser(Elements, Isotopes, Options, Result).Run(Reading.Entries);
+    // A group counts its elements, for the molecule and for its ions.
+    std::vector<FormulaEntry> Expansion;
+    const std::vector<FormulaEntry>& Atoms = Expanded(Reading.Entries, Result.Groups, Expansion);
+    Analyser(Elements, Isotopes, Options, Result).Run(Atoms);
     // Without the molecule's exact mass its notices say why there are no ions either.
     for (const NamedAdduct& Asked : Options.Adducts)
         if (Result.Monoisotopic)
-            Result.Ions.push_back(
-                AnalyseIon(Reading.Entries, Result, Asked, Elements, Isotopes, Options));
+            Result.Ions.push_back(AnalyseIon(Atoms, Result, Asked, Elements, Isotopes, Options));
     return Result;
 }
 

@@ -49,6 +49,13 @@ struct PatternPeak {
     double Intensity = 0; // percent of the highest peak
 };
 
+// A group the formula names, its counts summed over the whole formula.
+struct GroupUse {
+    std::string Name;
+    std::string Formula;
+    double Count = 0;
+};
+
 struct IonAnalysis;
 
 struct FormulaAnalysis {
@@ -61,6 +68,8 @@ struct FormulaAnalysis {
     int Charge = 0;
     std::optional<double> MassToCharge;
     std::vector<PatternPeak> Pattern;
+    // The groups read, in the order they first occur; the rest counts their elements.
+    std::vector<GroupUse> Groups;
     // What keeps a result from being given, or makes one incomplete.
     std::vector<std::string> Notices;
     // How the formula was read where another reading was possible; the results stand.
@@ -77,9 +86,11 @@ struct IonAnalysis {
 };
 
 // Isotopes may be null when the isotope table can't be read: then only the molar mass, the
-// composition and the Hill formula are given.
+// composition and the Hill formula are given. Groups, when given, are read and expanded into
+// their elements.
 FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Elements,
-                        const IsotopeTable* Isotopes, const AnalysisOptions& Options);
+                        const IsotopeTable* Isotopes, const AnalysisOptions& Options,
+                        const GroupTable* Groups = nullptr);
 // The same for a formula already read, as a list that also weighs it reads it once.
 FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Reading,
                         const ElementWeights& Elements, const IsotopeTable* Isotopes,

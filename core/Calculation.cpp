@@ -1,8 +1,10 @@
 #include "core/Calculation.h"
 
+#include <algorithm>
 #include <set>
 
 #include "core/FormulaReader.h"
+#include "core/GroupTable.h"
 #include "core/RunTimeError.h"
 #include "core/SystemServices.h"
 #include "core/TextRules.h"
@@ -57,9 +59,16 @@ private:
             try {
                 // The element's own symbol, not the label the report shows.
                 const FormulaEntry& Entry = ReadEntries[Index - 1];
-                Weight = Entry.MassNumber == 0
-                             ? Elements.WeightOfSymbol(Entry.Symbol)
-                             : Elements.WeightOfIsotope(Entry.Symbol, Entry.MassNumber);
+                if (Entry.GroupRow) {
+                    std::string Lacked;
+                    Weight = GroupWeight(*Entry.GroupRow, Elements, Lacked);
+                    if (!Lacked.empty())
+                        GroupLacks.emplace_back(Index, std::move(Lacked));
+                } else {
+                    Weight = Entry.MassNumber == 0
+                                 ? Elements.WeightOfSymbol(Entry.Symbol)
+                                 : Elements.WeightOfIsotope(Entry.Symbol, Entry.MassNumber);
+                }
             } catch (const RunTimeError& Error) {
                 throw TableFailure{Error.Number()};
             }
@@ -73,7 +82,14 @@ private:
         for (int Index = 1; Index <= Entries; ++Index) {
             const Value& Mass = Table.ElementMass(Index);
             if (Mass.IsZero()) {
-                const std::string Symbol = Table.ElementSymbol(Index).Text();
+                // A group: the element of its formula that the table lacks.
+                const auto Lacked =
+                    std::find_if(GroupLacks.begin(), GroupLacks.end(),
+                                 [Index](const auto& Each) { return Each.first == Index; });
+                const std::string Symbol =
+                    Lacked == GroupLacks.end()
+                        ? Table.ElementSymbol(Index).Text()
+                        : Lacked->second + " of " + ReadEntries[Index - 1].Symbol;
                 View.Notice("Element: " + ToUtf8(Symbol) + " Doesn't exist in database");
                 if (!Told.contains(Symbol)) {
                     Told.insert(Symbol);
@@ -107,7 +123,8 @@ private:
     CalculationView& View;
     const char DecimalSeparator;
     int Entries = 0;
-    const FormulaEntry* ReadEntries = nullptr; // as read, one per slot used
+    const FormulaEntry* ReadEntries = nullptr;           // as read, one per slot used
+    std::vector<std::pair<int, std::string>> GroupLacks; // slots of groups, the element lacked
     Value Total;
     Value PercentSum;
     std::string Missing; // the symbols the table lacks, as the report names them
@@ -156,9 +173,10 @@ void CalculateRead(BasVarnock& Table, const TypedFormula& Formula, const Formula
 } // namespace
 
 void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementWeights& Elements,
-               CalculationView& View, char DecimalSeparator) {
+               CalculationView& View, char DecimalSeparator, const GroupTable* Groups) {
     Guarded(Table, Elements, View, [&] {
-        CalculateRead(Table, Formula, ReadFormula(Formula.Text), Elements, View, DecimalSeparator);
+        CalculateRead(Table, Formula, ReadFormula(Formula.Text, Groups), Elements, View,
+                      DecimalSeparator);
     });
 }
 
@@ -169,8 +187,8 @@ void Calculate(BasVarnock& Table, const TypedFormula& Formula, const FormulaRead
 }
 
 void Calculate(BasVarnock& Table, std::string_view Formula, const ElementWeights& Elements,
-               CalculationView& View, char DecimalSeparator) {
-    Calculate(Table, FromCodePage(Formula), Elements, View, DecimalSeparator);
+               CalculationView& View, char DecimalSeparator, const GroupTable* Groups) {
+    Calculate(Table, FromCodePage(Formula), Elements, View, DecimalSeparator, Groups);
 }
 
 } // namespace Varnock

@@ -31,20 +31,21 @@ public:
     virtual bool ShowsReport() const { return true; }
 };
 
-// Reads the formula, weighs every entry from the table and writes the report and the mass.
+// Reads the formula (with Groups, when given), weighs every entry from the table and writes the
+// report and the mass; a group is one entry, weighed from its formula's elements.
 // A formula that can't be read, has too many entries, or meets a failing table file gives one
 // notice and leaves no report lines and no mass. An element the table lacks gets a notice and
 // no line; the total line then says which are left out, and the mass text is empty, since the
 // sum of the others is not the formula's mass. A formula read one way where another was
 // possible gives the report and the mass, then a reading note. The entry table is left reset.
 void Calculate(BasVarnock& Table, const TypedFormula& Formula, const ElementWeights& Elements,
-               CalculationView& View, char DecimalSeparator);
+               CalculationView& View, char DecimalSeparator, const GroupTable* Groups = nullptr);
 // The same for a formula already read from Formula.Text; errors raised while reading it are
 // left to the caller.
 void Calculate(BasVarnock& Table, const TypedFormula& Formula, const FormulaReading& Reading,
                const ElementWeights& Elements, CalculationView& View, char DecimalSeparator);
 // The same for a formula already in the code page.
 void Calculate(BasVarnock& Table, std::string_view Formula, const ElementWeights& Elements,
-               CalculationView& View, char DecimalSeparator);
+               CalculationView& View, char DecimalSeparator, const GroupTable* Groups = nullptr);
 
 } // namespace Varnock

@@ -261,12 +261,19 @@ ElementSnapshot::ElementSnapshot(const ElementTable& Table) try : FilePath(Table
 }
 
 Value ElementSnapshot::WeightOfSymbol(std::string_view Symbol) const {
-    const auto Found = Weights.find(std::string(Symbol));
+    const auto Found = Weights.find(Symbol);
     if (Found == Weights.end())
         return HeavyHydrogen(Symbol) ? WeightOfIsotope("H", HeavyHydrogen(Symbol)) : Value();
     if (Found->second.Error != 0)
         throw RunTimeError(Found->second.Error);
     return Found->second.Number;
+}
+
+std::vector<std::string> ElementSnapshot::Symbols() const {
+    std::vector<std::string> Symbols;
+    for (const auto& Each : Weights)
+        Symbols.push_back(Each.first);
+    return Symbols;
 }
 
 Value ElementSnapshot::WeightOfIsotope(std::string_view Symbol, int MassNumber) const {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "core/IsotopeTable.h"
 #include "core/Value.h"
@@ -69,6 +70,8 @@ public:
     // The isotope table beside the file is read once, when first asked.
     Value WeightOfIsotope(std::string_view Symbol, int MassNumber) const override;
     const std::string& Path() const override { return FilePath; }
+    // The symbols of the table's records.
+    std::vector<std::string> Symbols() const;
 
 private:
     struct Weight {
@@ -76,7 +79,14 @@ private:
         int Error = 0; // raised when asked for: a weight that is text
     };
     std::string FilePath;
-    std::unordered_map<std::string, Weight> Weights;
+    // Symbols looked up as views, without a string made for each: a list weighs many.
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view Text) const {
+            return std::hash<std::string_view>()(Text);
+        }
+    };
+    std::unordered_map<std::string, Weight, Hash, std::equal_to<>> Weights;
     mutable std::shared_ptr<const IsotopeTable> Isotopes;
 };
 

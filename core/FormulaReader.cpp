@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/FormulaParser.h"
+#include "core/GroupTable.h"
 #include "core/RunTimeError.h"
 
 namespace Varnock {
@@ -42,8 +43,11 @@ bool StartsSymbol(char Character) {
     return StartsEntry(static_cast<unsigned char>(Character)) && !Closer(Character) &&
            !IsClosing(Character) && Character != '^' && !IsPartSeparator(Character);
 }
+bool IsLower(char Character) {
+    return IsSecondLetter(static_cast<unsigned char>(Character));
+}
 bool IsLetter(char Character) {
-    return StartsSymbol(Character) || IsSecondLetter(static_cast<unsigned char>(Character));
+    return StartsSymbol(Character) || IsLower(Character);
 }
 
 // Where a reading stops short: thrown inside the reader, caught once at its top.
@@ -51,6 +55,8 @@ struct Stop {
     FormulaResult Result;
     std::size_t Position;
     std::size_t Other = 0;
+    std::size_t Unit = 0;
+    std::size_t CountStart = 0;
 };
 
 // A charge's size: digits, at most six of them.
@@ -66,7 +72,8 @@ class Reader {
 public:
     // SplitCounts: whether a point between digits may separate parts (see the header); a
     // formula with another decimal is read again without.
-    Reader(std::string_view Text, bool SplitCounts) : Text(Text), SplitCounts(SplitCounts) {}
+    Reader(std::string_view Text, bool SplitCounts, const GroupTable* Names)
+        : Text(Text), SplitCounts(SplitCounts), Names(Names) {}
 
     std::vector<FormulaEntry> Read() {
         std::size_t At = Skip(0);
@@ -88,6 +95,7 @@ public:
     std::optional<CountPoint> PartPoint;
     int Charge = 0;
     std::optional<ChargeDigits> ChargeRead;
+    std::vector<FormulaReading::LookAlike> LookAlikes;
 
 private:
     struct Group {
@@ -144,6 +152,15 @@ private:
         }
         if (IsClosing(Character))
             return CloseGroup(At);
+        if (StartsSymbol(Character) && Names)
+            return ReadName(At);
+        if (IsLower(Character) && Names)
+            return ReadLowercase(At);
+        if (Character == '-' && Names && Last != Nothing)
+            Hyphen(At);
+        if (Character == '-' && Names && Last != Nothing && At + 1 < Text.size() &&
+            StartsUnit(At + 1))
+            return At + 1; // joins what stands right beside it: H-Ala-Gly-OH
         if (StartsSymbol(Character)) {
             const bool TwoLetters =
                 At + 1 < Text.size() && IsSecondLetter(static_cast<unsigned char>(Text[At + 1]));
@@ -166,6 +183,101 @@ private:
         if (Character == '^' || IsSign(Character))
             return ReadCharge(At);
         throw Stop{FormulaResult::Unreadable, At};
+    }
+
+    // An uppercase letter and the lowercase letters after it, read with the groups.
+    std::size_t ReadName(std::size_t At) {
+        // Most often one letter, or two that make an element: as without groups.
+        const bool Second = At + 1 < Text.size() && IsLower(Text[At + 1]);
+        if (!Second)
+            return Element(At, 1);
+        const std::string_view Two(Text.data() + At, 2);
+        const bool Third = At + 2 < Text.size() && IsLower(Text[At + 2]);
+        if (!Third && Names->IsElement(Two))
+            return Element(At, 2);
+        if (const Varnock::Group* Found = Names->Longest(Text.substr(At)))
+            return AddGroup(At, Found);
+        if (!Names->IsElement(Two) && Names->IsElement(Two.substr(0, 1)) &&
+            Names->Longest(Text.substr(At + 1)))
+            return Element(At, 1); // OtBu: O, then tBu
+        return Element(At, 2);     // an element, or a symbol the table lacks, named when weighed
+    }
+
+    // A lowercase letter that no symbol takes: a group's name starts here.
+    std::size_t ReadLowercase(std::size_t At) {
+        if (const Varnock::Group* Found = Names->Longest(Text.substr(At)))
+            return AddGroup(At, Found);
+        // The letters named: back to the uppercase letter that starts them, on to the end of the
+        // lowercase run, and past a name that a short prefix starts (tBx).
+        std::size_t Start = At;
+        while (Start > 0 && IsLower(Text[Start - 1]))
+            --Start;
+        if (Start > 0 && StartsSymbol(Text[Start - 1]))
+            --Start;
+        std::size_t End = At;
+        while (End < Text.size() && IsLower(Text[End]))
+            ++End;
+        if (End - At <= 3 && End < Text.size() && StartsSymbol(Text[End]))
+            for (++End; End < Text.size() && IsLower(Text[End]);)
+                ++End;
+        throw Stop{FormulaResult::UnknownName, Start, End};
+    }
+
+    std::size_t Element(std::size_t At, std::size_t Length) {
+        const std::string_view Symbol(Text.data() + At, Length);
+        Entries.push_back({std::string(Symbol), Value(1)});
+        if (Length == 2)
+            if (const Varnock::Group* Instead = Names->LookAlikeOf(Symbol))
+                LookAlikes.push_back({At, Length, Instead});
+        return ReadCount(Skip(At + Length), Entries.size() - 1, At);
+    }
+
+    std::size_t AddGroup(std::size_t At, const Varnock::Group* Found) {
+        Entries.push_back({std::string(Found->Name), Value(1), 0, Found});
+        return ReadCount(Skip(At + Found->Name.size()), Entries.size() - 1, At);
+    }
+
+    // Whether an element, a group, or a group in brackets starts at At.
+    bool StartsUnit(std::size_t At) const {
+        return At < Text.size() && (IsLetter(Text[At]) || Closer(Text[At]));
+    }
+
+    // The bytes of the element, group or bracketed group starting at At as the reader would take
+    // them; 0 where that can't be told.
+    std::size_t UnitLength(std::size_t At) const {
+        if (Closer(Text[At])) {
+            std::vector<char> Open;
+            for (std::size_t End = At; End < Text.size(); ++End) {
+                if (Closer(Text[End]))
+                    Open.push_back(Closer(Text[End]));
+                else if (IsClosing(Text[End]) && (Open.empty() || Open.back() != Text[End]))
+                    return 0;
+                else if (IsClosing(Text[End]) && (Open.pop_back(), Open.empty()))
+                    return End + 1 - At;
+            }
+            return 0;
+        }
+        std::size_t Run = At + 1;
+        while (Run < Text.size() && IsLower(Text[Run]))
+            ++Run;
+        if (StartsSymbol(Text[At]) && Run - At <= 2 && Names->IsElement(Text.substr(At, Run - At)))
+            return Run - At;
+        const Varnock::Group* Found = Names->Longest(Text.substr(At));
+        return Found ? Found->Name.size() : 0;
+    }
+
+    // A hyphen after an element or group that does not join (see Step): refused where what
+    // follows it is another element or group, after blanks or a count.
+    void Hyphen(std::size_t At) {
+        const std::size_t After = Skip(At + 1);
+        const bool BlankBefore = At > 0 && IsBlank(Text[At - 1]);
+        if ((After > At + 1 || BlankBefore) && StartsUnit(After))
+            throw Stop{FormulaResult::LooseHyphen, At, After};
+        const std::size_t Unit = DigitsEnd(At + 1);
+        if (Unit > At + 1 && StartsUnit(Unit)) {
+            const std::size_t Length = UnitLength(Unit);
+            throw Stop{FormulaResult::CountedHyphen, At, Length ? Unit + Length : 0, Unit, At + 1};
+        }
     }
 
     // An isotope entry: "[", a mass number, a symbol, "]", then a count as after any element.
@@ -484,6 +596,7 @@ private:
 
     std::string_view Text;
     const bool SplitCounts;
+    const GroupTable* const Names; // the groups, or nullptr for none
     std::vector<FormulaEntry> Entries;
     std::vector<Group> Groups;
     std::size_t PartFirst = 0; // the current part's first entry
@@ -561,11 +674,11 @@ std::string Digits(const TypedFormula& Formula, std::size_t From, std::size_t To
     return Number;
 }
 
-// A spelling to propose, read; nothing where it doesn't read, or its counts multiply out past
-// the doubles.
-std::optional<FormulaReading> ReadsAs(const std::string& Typed) {
+// A spelling to propose, read with the groups the formula was read with; nothing where it
+// doesn't read, or its counts multiply out past the doubles.
+std::optional<FormulaReading> ReadsAs(const std::string& Typed, const GroupTable* Groups) {
     try {
-        FormulaReading Reading = ReadFormula(ReadTyped(Typed).Text);
+        FormulaReading Reading = ReadFormula(ReadTyped(Typed).Text, Groups);
         if (Reading.Result == FormulaResult::Read)
             return Reading;
     } catch (const RunTimeError&) {
@@ -573,8 +686,8 @@ std::optional<FormulaReading> ReadsAs(const std::string& Typed) {
     return std::nullopt;
 }
 
-bool Reads(const std::string& Typed) {
-    return ReadsAs(Typed).has_value();
+bool Reads(const std::string& Typed, const GroupTable* Groups) {
+    return ReadsAs(Typed, Groups).has_value();
 }
 
 // "for the count 4.5 write CuS(O4.5)H2O": the other reading of an ambiguous point, when that
@@ -592,7 +705,8 @@ std::string CountSpelling(const FormulaReading& Reading, const TypedFormula& For
         Spelling.Before(Point.Point, "0");
     }
     const std::string Text = Spelling.Text();
-    return Reads(Text) ? "for the count " + Count + " write " + Text : std::string();
+    return Reads(Text, Reading.Groups) ? "for the count " + Count + " write " + Text
+                                       : std::string();
 }
 
 // "2+", "1-".
@@ -618,7 +732,7 @@ std::string ChargeNote(const FormulaReading& Reading, const TypedFormula& Formul
                        Formula.Shown(Read.Sign) + ": read as " +
                        Rewrite(Formula).Dots(Reading).Before(Read.Charge, "^").Text();
     const std::string AsCount = Rewrite(Formula).Dots(Reading).Before(Read.Sign, "^").Text();
-    if (Reads(AsCount))
+    if (Reads(AsCount, Reading.Groups))
         Note += "; for " + Unit + "\u00D7" + Digits(Formula, Read.CountStart, Read.Sign) +
                 " with charge 1" + Sign + " write " + AsCount;
     return Note;
@@ -631,9 +745,57 @@ std::string JoinedCharge(const FormulaReading& Reading, const TypedFormula& Form
     for (std::size_t At = Reading.Other; At < Reading.Position; ++At)
         Joined.Over(At, "");
     const std::string Text = Joined.Text();
-    const auto Again = ReadsAs(Text);
+    const auto Again = ReadsAs(Text, Reading.Groups);
     return Again ? "; for the charge " + ChargeText(Again->Charge) + " write " + Text
                  : std::string();
+}
+
+// The typed text of the reading's bytes From to To.
+std::string TypedText(const TypedFormula& Formula, std::size_t From, std::size_t To) {
+    const std::size_t Start = Formula.Origins[From].Offset;
+    const auto& Last = Formula.Origins[To - 1];
+    return Formula.Typed.substr(Start, Last.Offset + Last.Length - Start);
+}
+
+// Etx: "Formula: character 1 "Etx" is no element or group; nearest: Et (ethyl)".
+std::string NameNotice(const FormulaReading& Reading, const TypedFormula& Formula) {
+    const std::string Name = TypedText(Formula, Reading.Position, Reading.Other);
+    std::string Notice = "Formula: character " + Place(Formula, Reading.Position) + " \"" + Name +
+                         "\" is no element or group";
+    const std::vector<std::string> Nearest =
+        Reading.Groups ? Reading.Groups->Nearest(Name) : std::vector<std::string>();
+    for (std::size_t At = 0; At < Nearest.size(); ++At) {
+        const Group* Found = Reading.Groups->Find(Nearest[At]);
+        Notice += (At == 0 ? "; nearest: " : ", ") + Nearest[At] +
+                  (Found ? " (" + std::string(Found->Description) + ")" : std::string());
+    }
+    return Notice;
+}
+
+// Ala - Gly: "; write Ala-Gly"; Ala-2Gly: "; for Gly×2 write Ala-(Gly)2". Nothing where the
+// spelling would not read.
+std::string HyphenSpelling(const FormulaReading& Reading, const TypedFormula& Formula) {
+    const std::size_t Hyphen = Reading.Position;
+    Rewrite Spelling(Formula);
+    Spelling.Dots(Reading);
+    std::string Lead = "; write ";
+    if (Reading.Result == FormulaResult::LooseHyphen) {
+        for (std::size_t At = Hyphen; At > 0 && IsBlank(Formula.Text[At - 1]); --At)
+            Spelling.Over(At - 1, "");
+        for (std::size_t At = Hyphen + 1; At < Reading.Other; ++At)
+            Spelling.Over(At, "");
+    } else {
+        if (Reading.Other == 0)
+            return {};
+        const std::string Count = Digits(Formula, Reading.CountStart, Reading.Unit);
+        Lead = "; for " + TypedText(Formula, Reading.Unit, Reading.Other) + "\u00D7" + Count +
+               " write ";
+        for (std::size_t At = Reading.CountStart; At < Reading.Unit; ++At)
+            Spelling.Over(At, "");
+        Spelling.Before(Reading.Unit, "(").After(Reading.Other - 1, ")" + Count);
+    }
+    const std::string Text = Spelling.Text();
+    return Reads(Text, Reading.Groups) ? Lead + Text : std::string();
 }
 
 struct Pass {
@@ -641,20 +803,24 @@ struct Pass {
     bool SplitBesideDecimal = false;
 };
 
-Pass ReadOnce(std::string_view Formula, bool SplitCounts) {
+Pass ReadOnce(std::string_view Formula, bool SplitCounts, const GroupTable* Groups) {
     Pass Done;
     FormulaReading& Reading = Done.Reading;
-    Reader Scanner(Formula, SplitCounts);
+    Reading.Groups = Groups;
+    Reader Scanner(Formula, SplitCounts, Groups);
     try {
         Reading.Entries = Scanner.Read();
         Reading.Ambiguous = Scanner.Ambiguous;
         Reading.Charge = Scanner.Charge;
         Reading.ChargeRead = Scanner.ChargeRead;
+        Reading.LookAlikes = std::move(Scanner.LookAlikes);
         Done.SplitBesideDecimal = Scanner.SplitBesideDecimal();
     } catch (const Stop& Stopped) {
         Reading.Result = Stopped.Result;
         Reading.Position = Stopped.Position;
         Reading.Other = Stopped.Other;
+        Reading.Unit = Stopped.Unit;
+        Reading.CountStart = Stopped.CountStart;
         if (Stopped.Result == FormulaResult::EmptyPart)
             Reading.Ambiguous = Scanner.PartPoint;
     }
@@ -668,11 +834,11 @@ std::string LabelText(const FormulaEntry& Entry) {
     return "[" + std::to_string(Entry.MassNumber) + Entry.Symbol + "]";
 }
 
-FormulaReading ReadFormula(std::string_view Formula) {
-    Pass First = ReadOnce(Formula, true);
+FormulaReading ReadFormula(std::string_view Formula, const GroupTable* Groups) {
+    Pass First = ReadOnce(Formula, true, Groups);
     // A point between digits separates parts only where no other number has a decimal point.
     if (First.SplitBesideDecimal)
-        return ReadOnce(Formula, false).Reading;
+        return ReadOnce(Formula, false, Groups).Reading;
     return std::move(First.Reading);
 }
 
@@ -706,13 +872,51 @@ std::string RefusalNotice(const FormulaReading& Reading, const TypedFormula& For
     case FormulaResult::ZeroCharge: {
         const std::string Uncharged = TypedBefore(Formula, Reading.Other);
         return Head + ": a charge must be above 0" +
-               (Reads(Uncharged) ? "; for no charge write " + Uncharged : std::string());
+               (Reads(Uncharged, Reading.Groups) ? "; for no charge write " + Uncharged
+                                                 : std::string());
     }
     case FormulaResult::SplitCharge:
         return Head + ": a blank can't split a charge" + JoinedCharge(Reading, Formula);
+    case FormulaResult::UnknownName:
+        return NameNotice(Reading, Formula);
+    case FormulaResult::LooseHyphen:
+    case FormulaResult::CountedHyphen:
+        return Head + ": a hyphen joins the elements or groups right beside it" +
+               HyphenSpelling(Reading, Formula);
     }
     return Head;
 }
+
+namespace {
+
+// An element that a group names as its look-alike: one note a symbol, at its first place, the
+// spelling writing the group at every place where the symbol stands.
+void LookAlikeNotes(const FormulaReading& Reading, const TypedFormula& Formula,
+                    std::vector<std::string>& Notes) {
+    std::vector<std::string> Told;
+    for (const auto& [At, Length, Instead] : Reading.LookAlikes) {
+        const std::string Symbol = Formula.Text.substr(At, Length);
+        if (std::find(Told.begin(), Told.end(), Symbol) != Told.end())
+            continue;
+        Told.push_back(Symbol);
+        Rewrite Spelling(Formula);
+        for (const auto& Each : Reading.LookAlikes)
+            if (Formula.Text.compare(Each.Position, Each.Length, Symbol) == 0) {
+                Spelling.Over(Each.Position, Instead->Name);
+                if (Each.Length == 2)
+                    Spelling.Over(Each.Position + 1, "");
+            }
+        const std::string Text = Spelling.Dots(Reading).Text();
+        Notes.push_back(
+            "Formula: character " + Place(Formula, At) + " \"" + Symbol + "\" is the element " +
+            Symbol +
+            (Reads(Text, Reading.Groups)
+                 ? "; for " + std::string(Instead->Description) + " write " + Text
+                 : "; " + std::string(Instead->Name) + " is " + std::string(Instead->Description)));
+    }
+}
+
+} // namespace
 
 std::vector<std::string> ReadingNotes(const FormulaReading& Reading, const TypedFormula& Formula) {
     std::vector<std::string> Notes;
@@ -727,6 +931,7 @@ std::vector<std::string> ReadingNotes(const FormulaReading& Reading, const Typed
     }
     if (Reading.ChargeRead)
         Notes.push_back(ChargeNote(Reading, Formula));
+    LookAlikeNotes(Reading, Formula, Notes);
     return Notes;
 }
 

@@ -40,6 +40,9 @@
 
 namespace Varnock {
 
+struct Group;
+class GroupTable;
+
 // The two separators above code 127, in the code page: the middle dot and the bullet.
 inline constexpr unsigned char MiddleDot = 183;
 inline constexpr unsigned char Bullet = 149;
@@ -57,6 +60,10 @@ enum class FormulaResult {
     MisplacedCharge, // a sign or "^" that does not end the formula
     ZeroCharge,      // a charge of 0
     SplitCharge,     // digits after a charge and a blank: Fe+2 3, Na+ 2
+    // With groups:
+    UnknownName,   // letters that are no element and no group (Etx); Other: where they end
+    LooseHyphen,   // a hyphen between two units with blanks beside it; Other: after the blanks
+    CountedHyphen, // a hyphen before digits and a unit (Ala-2Gly): Unit to Other, CountStart
 };
 
 struct FormulaEntry {
@@ -64,6 +71,8 @@ struct FormulaEntry {
     Value Count; // the integer 1 when no count applies, else a double above 0
     // A labelled isotope's mass number, as in [13C]; 0 for the natural element.
     int MassNumber = 0;
+    // The group the entry is (Symbol is then its name), or nullptr for an element.
+    const Group* GroupRow = nullptr;
 
     friend bool operator==(const FormulaEntry&, const FormulaEntry&) = default;
 };
@@ -94,6 +103,9 @@ struct FormulaReading {
     // MismatchedGroup: where the group opened; ZeroCharge: where the charge starts;
     // SplitCharge: where the charge ends.
     std::size_t Other = 0;
+    // CountedHyphen: where the element or group after the digits starts, and the digits.
+    std::size_t Unit = 0;
+    std::size_t CountStart = 0;
     std::vector<FormulaEntry> Entries;
     // The charge written at the end: +3 for Fe^3+, -2 for SO42-; 0 when none.
     int Charge = 0;
@@ -104,13 +116,27 @@ struct FormulaReading {
     std::optional<CountPoint> Ambiguous;
     // Digits read as the charge that could also have been a count, told of too.
     std::optional<ChargeDigits> ChargeRead;
+    // The groups the formula was read with, or nullptr.
+    const GroupTable* Groups = nullptr;
+    // Where an element stands whose symbol a group names as its look-alike (Ac for Acet).
+    struct LookAlike {
+        std::size_t Position;
+        std::size_t Length;
+        const Group* Instead;
+    };
+    std::vector<LookAlike> LookAlikes;
 };
 
 // An isotope entry's text as a formula writes it: "[13C]".
 std::string LabelText(const FormulaEntry& Entry);
 
 // Reads code page text. Raises error 6 only when multiplying counts overflows a double.
-FormulaReading ReadFormula(std::string_view Formula);
+// With Groups, names of groups read as groups (see docs/formulas.md): at an uppercase letter
+// the longest group name wins, unless a single lowercase letter makes it an element of the
+// table; a name starting with a lowercase letter is always a group; after an element that
+// can't take it as its second letter, a lowercase letter starts a group; a hyphen right between
+// two elements or groups joins them.
+FormulaReading ReadFormula(std::string_view Formula, const GroupTable* Groups = nullptr);
 
 // One line naming the place and the character as typed, with a hint where one helps, whose
 // every spelling reads:
@@ -118,9 +144,11 @@ FormulaReading ReadFormula(std::string_view Formula);
 std::string RefusalNotice(const FormulaReading& Reading, const TypedFormula& Formula);
 
 // For a formula read one way where another was possible, how it was read and how to write the
-// other reading, a line each; none for any other formula:
+// other reading, a line each; none for any other formula. An element that a group names as its
+// look-alike is such a reading too, told once a symbol:
 // Formula: character 6 ".": read as CuSO4·5H2O; for the count 4.5 write CuS(O4.5)H2O
 // Formula: character 4 "+": read as Fe^3+; for Fe×3 with charge 1+ write Fe3^+
+// Formula: character 1 "Ac" is the element Ac; for acetyl write AcetOH
 std::vector<std::string> ReadingNotes(const FormulaReading& Reading, const TypedFormula& Formula);
 
 } // namespace Varnock

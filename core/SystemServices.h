@@ -1,8 +1,8 @@
 #pragma once
 
 // What the core takes from the operating system, in one place: the single-byte code page and
-// its uppercase mapping, the user's decimal separator, reading a file, and loading a module. CMake picks one
-// implementation per system: SystemServicesWindows.cpp or SystemServicesPosix.cpp.
+// its uppercase mapping, the user's decimal separator, reading a file, and loading a module. CMake
+// picks one implementation per system: SystemServicesWindows.cpp or SystemServicesPosix.cpp.
 
 #include <cstddef>
 #include <cstdint>

@@ -76,7 +76,18 @@ void ForEachRow(const std::string& Path,
     TextFile File(Path);
     while (File.ReadMore()) {
     }
-    const std::string_view Text = File.Unread();
+    ForEachRowIn(File.Unread(), Each);
+}
+
+std::string ReadWholeFile(const std::string& Path) {
+    TextFile File(Path);
+    while (File.ReadMore()) {
+    }
+    return std::string(File.Unread());
+}
+
+void ForEachRowIn(std::string_view Text,
+                  const std::function<void(std::string_view Row, std::size_t Number)>& Each) {
     std::size_t Number = 0;
     for (std::size_t Start = 0; Start < Text.size();) {
         std::size_t End = Text.find('\n', Start);

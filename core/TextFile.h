@@ -45,6 +45,11 @@ private:
 // number counted from 1. Failures of the file raise numbered run-time errors.
 void ForEachRow(const std::string& Path,
                 const std::function<void(std::string_view Row, std::size_t Number)>& Each);
+// The same over a file's bytes read before, for a table that keeps views of its rows.
+void ForEachRowIn(std::string_view Text,
+                  const std::function<void(std::string_view Row, std::size_t Number)>& Each);
+// The whole file's bytes; failures raise numbered run-time errors.
+std::string ReadWholeFile(const std::string& Path);
 // The fields of a row, each trimmed of blanks.
 std::vector<std::string_view> RowFields(std::string_view Row);
 // A field without the double quotes around it, if it has them.

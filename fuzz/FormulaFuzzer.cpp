@@ -1,10 +1,11 @@
 // Formula bytes through the strict GetElements, the formula reader and a whole calculation
-// against the shipped element table. Besides the sanitizers' findings it aborts when the
-// calculation breaks one of its promises: no refusal ever carries a mass or a line; a formula
-// without groups, separators, multipliers, charges, counts below 1 or blanks that separate
-// reads as GetElements reads it; every formula a notice proposes reads; the entry table is reset
-// afterwards; no more than 30 entries are ever stored; every entry gives either its report line or
-// its notice, in formula order; the total is the sum of the line masses.
+// against the shipped element table, without groups and with the shipped groups. Besides the
+// sanitizers' findings it aborts when the calculation breaks one of its promises: no refusal ever
+// carries a mass or a line; a formula without groups, separators, multipliers, charges, counts
+// below 1 or blanks that separate reads as GetElements reads it; every formula a notice proposes
+// reads; the entry table is reset afterwards; no more than 30 entries are ever stored; every entry
+// gives either its report line or its notice, in formula order; the total is the sum of the line
+// masses.
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +18,7 @@
 #include "core/Calculation.h"
 #include "core/FormulaParser.h"
 #include "core/FormulaReader.h"
+#include "core/GroupTable.h"
 #include "core/IsotopeTable.h"
 #include "core/RunTimeError.h"
 #include "core/SystemServices.h"
@@ -97,6 +99,28 @@ const std::map<std::string, double>& ShippedWeights() {
     return Weights;
 }
 
+const GroupTable& ShippedGroups() {
+    static const GroupTable Groups(GroupTableBeside(VARNOCK_ELEMENTS_DAT),
+                                   ElementSymbols::Of(ElementTable(VARNOCK_ELEMENTS_DAT)));
+    return Groups;
+}
+
+// Each shipped group's weight: its formula's counts times the shipped weights, summed in order.
+const std::map<std::string, double>& GroupWeights() {
+    static const std::map<std::string, double> Weights = [] {
+        std::map<std::string, double> Summed;
+        for (const Group& Each : ShippedGroups().All()) {
+            double Sum = 0;
+            for (const FormulaEntry& Item : Each.Entries())
+                Sum += Item.Count.AsDouble() *
+                       ShippedWeights().at(Item.MassNumber ? LabelText(Item) : Item.Symbol);
+            Summed[std::string(Each.Name)] = Sum;
+        }
+        return Summed;
+    }();
+    return Weights;
+}
+
 double ReadNumber(std::string Text, char DecimalSeparator, const std::string& Line) {
     for (char& Character : Text)
         if (Character == DecimalSeparator)
@@ -127,6 +151,7 @@ bool SlotIsClear(const BasVarnock& Table, int Index) {
 struct Entry {
     std::string Symbol;
     Value Count;
+    bool IsGroup = false;
 };
 
 // GetElements on a fresh table: it stores one entry per entry-starting byte, in order, or
@@ -217,8 +242,9 @@ void CheckReport(const RecordingView& View, const std::vector<Entry>& Entries, c
     for (std::size_t Index = 0; Index < Entries.size(); ++Index) {
         const Entry& Item = Entries[Index];
         const Written& Event = Events[Index];
-        const auto Found = Weights.find(Item.Symbol);
-        if (Found == Weights.end() || Found->second == 0) {
+        const auto& Table = Item.IsGroup ? GroupWeights() : Weights;
+        const auto Found = Table.find(Item.Symbol);
+        if (Found == Table.end() || Found->second == 0) {
             Require(
                 Event.IsNotice &&
                     Event.Text == "Element: " + ToUtf8(Item.Symbol) + " Doesn't exist in database",
@@ -328,10 +354,11 @@ bool Plain(const std::string& Formula, const FormulaReading& Reading) {
     return Reading.SplitPoints.empty();
 }
 
-// Every formula a notice proposes reads.
-void CheckSpellings(const std::string& Formula, const std::string& Notice) {
+// Every formula a notice proposes reads, with the groups the formula was read with.
+void CheckSpellings(const std::string& Formula, const std::string& Notice,
+                    const GroupTable* Groups) {
     for (const std::string& Spelling : Testing::ProposedSpellings(Notice))
-        Require(ReadFormula(ReadTyped(Spelling).Text).Result == FormulaResult::Read, [&] {
+        Require(ReadFormula(ReadTyped(Spelling).Text, Groups).Result == FormulaResult::Read, [&] {
             return "the notice for " + Quoted(Formula) + " proposes " + Quoted(Spelling) +
                    ", which is refused";
         });
@@ -342,17 +369,12 @@ BasVarnock& ProgramTable() {
     return Table;
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-    const std::string Formula(reinterpret_cast<const char*>(Data), Size);
-    // Odd lengths use the decimal comma, so both separators see every kind of formula.
-    const char Decimal = Size % 2 ? ',' : '.';
-
-    const std::vector<Entry> Strict = CheckGetElements(Formula);
+// The reading with Groups (or none) and the calculation, checked against each other.
+void CheckCalculation(const std::string& Formula, char Decimal, const GroupTable* Groups) {
+    const std::size_t Size = Formula.size();
     FormulaReading Reading;
     try {
-        Reading = ReadFormula(Formula);
+        Reading = ReadFormula(Formula, Groups);
     } catch (const RunTimeError& Error) {
         // Only multiplying counts out may fail, and only past the largest double.
         Require(Error.Number() == ErrOverflow,
@@ -367,31 +389,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     for (const FormulaEntry& Item : Reading.Entries) {
         Require(Item.Count == Value(1) || (Item.Count.IsDouble() && Item.Count.AsDouble() > 0),
                 [&] { return "count " + Quoted(Item.Count.Text()) + " of " + Quoted(Formula); });
-        Entries.push_back({Item.MassNumber ? LabelText(Item) : Item.Symbol, Item.Count});
+        Require(!Item.GroupRow || (Groups && Groups->Find(Item.Symbol) == Item.GroupRow),
+                [&] { return "a group entry " + Quoted(Item.Symbol) + " of no group"; });
+        Entries.push_back({Item.MassNumber ? LabelText(Item) : Item.Symbol, Item.Count,
+                           Item.GroupRow != nullptr});
     }
 
-    if (Read && Plain(Formula, Reading) && Strict.size() == Entries.size() && !Strict.empty())
-        for (std::size_t Index = 0; Index < Entries.size(); ++Index)
-            Require(
-                Strict[Index].Symbol == Entries[Index].Symbol &&
-                    Strict[Index].Count.Text() == Entries[Index].Count.Text(),
-                [&] { return "plain formula read otherwise than strictly: " + Quoted(Formula); });
-    if (Read && Plain(Formula, Reading) && Entries.size() <= EntrySlots)
-        Require(Strict.size() == Entries.size(), [&] {
-            return "plain formula gives " + std::to_string(Entries.size()) + " entries, " +
-                   std::to_string(Strict.size()) + " strictly: " + Quoted(Formula);
-        });
+    if (!Groups && Read && Plain(Formula, Reading)) {
+        const std::vector<Entry> Strict = CheckGetElements(Formula);
+        if (Strict.size() == Entries.size() && !Strict.empty())
+            for (std::size_t Index = 0; Index < Entries.size(); ++Index)
+                Require(Strict[Index].Symbol == Entries[Index].Symbol &&
+                            Strict[Index].Count.Text() == Entries[Index].Count.Text(),
+                        [&] {
+                            return "plain formula read otherwise than strictly: " + Quoted(Formula);
+                        });
+        if (Entries.size() <= EntrySlots)
+            Require(Strict.size() == Entries.size(), [&] {
+                return "plain formula gives " + std::to_string(Entries.size()) + " entries, " +
+                       std::to_string(Strict.size()) + " strictly: " + Quoted(Formula);
+            });
+    }
 
-    // Where the formula survives the way to UTF-8 and back, what its notice proposes reads.
+    // Where the formula survives the way to UTF-8 and back, what its notices propose reads.
     const TypedFormula Typed = FromCodePage(Formula);
     if ((Read || Reading.Position < Size) && ReadTyped(Typed.Typed).Text == Formula)
         for (const std::string& Notice :
              Read ? ReadingNotes(Reading, Typed) : std::vector{RefusalNotice(Reading, Typed)})
-            CheckSpellings(Formula, Notice);
+            CheckSpellings(Formula, Notice, Groups);
 
     static const ElementTable Elements(VARNOCK_ELEMENTS_DAT);
     LineByLineView View;
-    Calculate(ProgramTable(), Formula, Elements, View, Decimal);
+    Calculate(ProgramTable(), Formula, Elements, View, Decimal, Groups);
 
     for (int Index = 1; Index <= EntrySlots; ++Index)
         Require(SlotIsClear(ProgramTable(), Index), [&] {
@@ -401,14 +430,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     if (!Read && Reading.Position < Size) {
         CheckRefused(View, "Formula: character " + std::to_string(Reading.Position + 1) + " ",
                      false);
-        return 0;
+        return;
     }
     if (Entries.size() > EntrySlots) {
         CheckRefused(View,
                      "Formula: " + std::to_string(Entries.size()) +
                          " elements, at most 30 can be calculated",
                      true);
-        return 0;
+        return;
     }
     if (View.Mass.empty() && View.Report.empty()) {
         // Only an overflow may stop a readable formula of the shipped table: a count so large
@@ -418,9 +447,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         for (const Entry& Item : Entries)
             Largest = std::max(Largest, Item.Count.AsDouble());
         Require(!Read || Largest > 1e300, [&] { return "overflow refused " + Quoted(Formula); });
-        return 0;
+        return;
     }
     Require(Read, [&] { return "a mass for a formula the reader refused: " + Quoted(Formula); });
-    CheckReport(View, Entries, Decimal, ReadingNotes(Reading, FromCodePage(Formula)));
+    CheckReport(View, Entries, Decimal, ReadingNotes(Reading, Typed));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+    const std::string Formula(reinterpret_cast<const char*>(Data), Size);
+    // Odd lengths use the decimal comma, so both separators see every kind of formula.
+    const char Decimal = Size % 2 ? ',' : '.';
+    CheckGetElements(Formula);
+    CheckCalculation(Formula, Decimal, nullptr);
+    CheckCalculation(Formula, Decimal, &ShippedGroups());
     return 0;
 }

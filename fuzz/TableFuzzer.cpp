@@ -5,13 +5,9 @@
 // or inside a field longer than 64 KiB, so that its fields cross the reader's buffer boundary
 // and make the buffer grow.
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,13 +16,17 @@
 #include "core/ElementTable.h"
 #include "core/RunTimeError.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/TableFiles.h"
 
 namespace {
 
 using namespace Varnock;
 using Varnock::Fuzzing::Fail;
+using Varnock::Fuzzing::OpenDescriptorCount;
 using Varnock::Fuzzing::Quoted;
 using Varnock::Fuzzing::Require;
+using Varnock::Fuzzing::TablePath;
+using Varnock::Fuzzing::WriteTable;
 
 struct Field {
     std::string Text;
@@ -278,43 +278,6 @@ void CheckWeightOfSymbol(const ElementTable& Table, std::string_view Bytes,
                (ExpectEmpty ? std::string("empty") : std::to_string(ExpectedNumber)) +
                " with error " + std::to_string(Expected);
     });
-}
-
-int OpenDescriptorCount() {
-    int Count = 0;
-    for ([[maybe_unused]] const auto& Entry : std::filesystem::directory_iterator("/proc/self/fd"))
-        ++Count;
-    return Count;
-}
-
-// One file for the whole run, rewritten for every input. It lives in memory and goes with the
-// process, so runs that end by a signal or by libFuzzer's own exit leave nothing behind; it is
-// still a regular file, opened by path like the real table.
-int TableFile() {
-    static const int Descriptor = [] {
-        const int Made = ::memfd_create("elements.dat", MFD_CLOEXEC);
-        if (Made < 0)
-            Fail("memfd_create failed");
-        return Made;
-    }();
-    return Descriptor;
-}
-
-std::string TablePath() {
-    return "/proc/self/fd/" + std::to_string(TableFile());
-}
-
-void WriteTable(std::string_view Bytes) {
-    if (::ftruncate(TableFile(), 0) != 0)
-        Fail("cannot empty the table file");
-    std::size_t Written = 0;
-    while (Written < Bytes.size()) {
-        const ssize_t Count = ::pwrite(TableFile(), Bytes.data() + Written, Bytes.size() - Written,
-                                       static_cast<off_t>(Written));
-        if (Count <= 0)
-            Fail("cannot write the table file");
-        Written += static_cast<std::size_t>(Count);
-    }
 }
 
 // The file's bytes: the input itself, or the input after one record of nearly 64 KiB, or inside a

@@ -18,6 +18,7 @@
 #include "core/ElementTable.h"
 #include "core/EntryTable.h"
 #include "core/FormulaParser.h"
+#include "core/GroupTable.h"
 #include "core/RunTimeError.h"
 #include "core/SystemServices.h"
 #include "core/TextRules.h"
@@ -49,6 +50,32 @@ constexpr QRect TxtFormulaPlace{2010, 240, 1695, 285};
 constexpr QRect CmdAnalysisPlace{3480, 2655, 1125, 225};
 // Below the report at the left, clear of the address: the way to the formulas from a mass.
 constexpr QRect CmdFindPlace{30, 2655, 1350, 225};
+
+// The groups beside the element table, read against its symbols as it is now; none when the
+// table can't be read (the calculation tells that).
+GroupTable CurrentGroups(const ElementTable& Table) {
+    try {
+        return GroupTable(std::string(GroupTableName), ElementSymbols::Of(Table));
+    } catch (const RunTimeError&) {
+        return GroupTable();
+    }
+}
+
+// What the formula box takes, and the groups it reads today.
+QString FormulaTip(const GroupTable& Groups) {
+    QString Tip = QStringLiteral(
+        "<p>A formula as chemists write it: H2O, Ca(OH)2, CuSO4\u00B75H2O, [13C]H4, SO4^2-, "
+        "Pd(PPh3)4, H-Ala-Gly-OH.</p>");
+    if (Groups.All().empty())
+        return Tip + QStringLiteral("<p>No groups: groups.dat is missing or empty.</p>");
+    QStringList Names;
+    for (const Group& Each : Groups.All())
+        Names << ToQt(std::string(Each.Name)).toHtmlEscaped();
+    return Tip +
+           QStringLiteral("<p><b>Groups</b> (groups.dat, each with its formula in the manual "
+                          "page and docs/tables.md): ") +
+           Names.join(QStringLiteral(" ")) + QStringLiteral("</p>");
+}
 
 template <typename Control>
 Control* Place(QWidget* Window, const char* Name, QRect Twips, const QFont& Font) {
@@ -225,6 +252,7 @@ void FrmVarnock::Load(const QString& ProgramFolder) {
         ElementTable().ListAll([&](const ElementRecord& Record) {
             LstElements->addItem(ToQt(ElementListEntry(Record, Separator)));
         });
+        TxtFormula->setToolTip(FormulaTip(CurrentGroups(ElementTable())));
         TxtTitle->setPlainText(ToQt(ReportHeading()));
         setWindowTitle(QStringLiteral("Varnock (By Tervalin)"));
     } catch (const RunTimeError& Failure) {
@@ -300,8 +328,19 @@ bool FrmVarnock::eventFilter(QObject* Watched, QEvent* Event) {
 
 void FrmVarnock::CmdCalculateClick() {
     try {
-        Calculate(ProgramEntryTable(), ReadTyped(TxtFormula->text().toStdString()), ElementTable(),
-                  *this, SystemServices::DecimalSeparator());
+        // The groups are read afresh as the element table is, so that an edit shows at once;
+        // bad rows are told when they first show.
+        const ElementTable Table;
+        const GroupTable Groups = CurrentGroups(Table);
+        TxtFormula->setToolTip(FormulaTip(Groups));
+        std::string Faults;
+        for (const std::string& Each : Groups.Notices())
+            Faults += Each + "\n";
+        if (Faults != ToldGroupFaults && !Faults.empty())
+            ShowMessage(this, ToQt(Faults));
+        ToldGroupFaults = Faults;
+        Calculate(ProgramEntryTable(), ReadTyped(TxtFormula->text().toStdString()), Table, *this,
+                  SystemServices::DecimalSeparator(), &Groups);
         // An open analysis view follows each calculation.
         if (View && View->isVisible())
             ShowAnalysis();
@@ -353,6 +392,7 @@ void FrmVarnock::CmdFindClick() {
 
 void FrmVarnock::ShowAnalysis() {
     const std::string Formula = TxtFormula->text().toStdString();
+    const GroupTable Groups = CurrentGroups(ElementTable());
     FormulaAnalysis Result;
     try {
         if (!IsotopesTried) {
@@ -368,7 +408,7 @@ void FrmVarnock::ShowAnalysis() {
         if (IsEmptyFormula(Formula))
             Result.Notices.push_back("Formula: empty");
         else
-            Result = Analyse(ReadTyped(Formula), ElementTable(), Isotopes.get(), WithIons);
+            Result = Analyse(ReadTyped(Formula), ElementTable(), Isotopes.get(), WithIons, &Groups);
     } catch (const RunTimeError& Failure) {
         Result.Notices.push_back(ErrorNumberText(Failure.Number()));
     }

@@ -97,6 +97,8 @@ private:
     // Read the first time an analysis is shown; null when it can't be read.
     std::unique_ptr<IsotopeTable> Isotopes;
     bool IsotopesTried = false;
+    // The bad rows of groups.dat last told, so that they are told once.
+    std::string ToldGroupFaults;
 };
 
 } // namespace Varnock

@@ -76,7 +76,7 @@ TEST(CommandLineTest, PrintsTheReportAsTheWindowShowsIt) {
 TEST(CommandLineTest, ExitStatusTellsWhetherEveryMassIsWhole) {
     Testing::TempDir Folder;
     const std::string Noted = Folder.Write("noted.txt", "CuSO4.5H2O\nFe3+\n");
-    const std::string Missing = Folder.Write("missing.txt", "H2O\nPh3P\n");
+    const std::string Missing = Folder.Write("missing.txt", "H2O\nXy3P\n");
     const struct {
         std::vector<std::string> Arguments;
         int Status;
@@ -87,9 +87,10 @@ TEST(CommandLineTest, ExitStatusTellsWhetherEveryMassIsWhole) {
         {{"-a", "--json", "CuSO4.5H2O"}, ExitDone},
         {{"--list", Noted}, ExitDone},
         {{"--list", Noted, "--fields", "mass,mz"}, ExitDone},
-        {{"Ph3P"}, ExitNoticed},
+        {{"Xy3P"}, ExitNoticed},
+        {{"AcOH", "H-Ala-Gly-OH"}, ExitDone}, // a look-alike is a reading note
         {{"--mass", "H2O", "Xy2O"}, ExitNoticed},
-        {{"-a", "Ph3P"}, ExitNoticed},
+        {{"-a", "Xy3P"}, ExitNoticed},
         {{"--list", Missing}, ExitNoticed},
         {{"--mass", "Na+ 2"}, ExitNoticed},
         {{"--mass", "SO4(0-)"}, ExitNoticed},
@@ -112,12 +113,11 @@ TEST(CommandLineTest, MassAloneOneLinePerFormula) {
                                   ',');
     EXPECT_EQ(Masses.Status, ExitNoticed);
     EXPECT_EQ(Masses.Out,
-              "249,677 g\n\n18,015 g\n\n208,176 g\n89,947 g\n106,978 g\n249,677 g\n\n\n\n");
+              "249,677 g\n\n18,015 g\n\n208,176 g\n89,947 g\n106,978 g\n249,677 g\n46,069 g\n\n\n");
     EXPECT_EQ(Masses.Err, "Ca(): Formula: character 4 \")\": the group is empty\n"
                           "Xx: Element: Xx Doesn't exist in database\n"
                           "CuSO4.5H2O: Formula: character 6 \".\": read as CuSO4\xC2\xB7"
                           "5H2O; for the count 4.5 write CuS(O4.5)H2O\n"
-                          "EtOH: Element: Et Doesn't exist in database\n"
                           ": Formula: empty\n"
                           " \t: Formula: empty\n");
     EXPECT_EQ(RunVarnock({"--point", "--mass", "NaCl"}, ',').Out, "58.44 g\n");
@@ -177,13 +177,17 @@ TEST(CommandLineTest, ListsMassesForSpreadsheetsAndAwk) {
 TEST(CommandLineTest, ExitStatusesAndWhatTheyPrint) {
     Testing::TempDir Folder;
     const std::string Truncated = Folder.Write("cut.dat", "\"H\",1,1.008\r\n\"O\",8");
+    const std::string BadGroups =
+        Folder.Write("groups.dat", "\"Ac\",\"C2H3O\",\"acetyl\"\n\"Ph\",\"C6H5\",\"phenyl\"\n");
     const struct {
         std::vector<std::string> Arguments;
         int Status;
         std::string Err;
     } Cases[] = {
         {{"NaCl"}, ExitDone, ""},
-        {{"h2o"}, ExitNoticed, "h2o: Formula: character 1 \"h\" can't be read\n"},
+        {{"h2o"},
+         ExitNoticed,
+         "h2o: Formula: character 1 \"h\" is no element or group; nearest: H\n"},
         {{}, ExitUsage, "varnock: no formula given\nTry 'varnock --help' for more information.\n"},
         {{"--colour", "H"},
          ExitUsage,
@@ -219,6 +223,14 @@ TEST(CommandLineTest, ExitStatusesAndWhatTheyPrint) {
          ExitTableUnreadable,
          "varnock: Error number 62 occured reading " + Truncated + "\n"},
         {{"--", "--mass"}, ExitNoticed, "--mass: Formula: character 1 \"-\" can't be read\n"},
+        // No groups table: no groups; a bad row is told once, the rest of the table read.
+        {{"--groups", Folder.Path("none.dat"), "Ph"},
+         ExitNoticed,
+         "Ph: Element: Ph Doesn't exist in database\n"},
+        {{"--groups", BadGroups, "--mass", "Ph", "Ac"},
+         ExitNoticed,
+         "varnock: " + BadGroups +
+             ", line 1: the name Ac is an element of the table, and a formula reads the element\n"},
         {{"-a", "--adduct", "[M+H]", "H2O"},
          ExitNoticed,
          "varnock: Adduct [M+H]: at the end: the ion's charge belongs here, as in [M+H]+, [M-H]- "
@@ -271,7 +283,8 @@ TEST(CommandLineTest, AnalysisPrintsHillMassesCompositionAndPattern) {
 }
 
 TEST(CommandLineTest, AnalysisAsJsonForScripts) {
-    const Ran Json = RunVarnock({"-a", "--json", "C8H11N4O2^+", "[13C]H4", "Ca()"});
+    const Ran Json =
+        RunVarnock({"-a", "--json", "C8H11N4O2^+", "[13C]H4", "Ca()", "Pd(PPh3)4", "AcOH"});
     EXPECT_EQ(Json.Status, ExitNoticed);
     std::vector<nlohmann::json> Objects;
     for (std::size_t Start = 0; Start < Json.Out.size();) {
@@ -279,7 +292,7 @@ TEST(CommandLineTest, AnalysisAsJsonForScripts) {
         Objects.push_back(nlohmann::json::parse(Json.Out.substr(Start, End - Start)));
         Start = End + 1;
     }
-    ASSERT_EQ(Objects.size(), 3u);
+    ASSERT_EQ(Objects.size(), 5u);
     EXPECT_EQ(Objects[0]["hill"], "C8H11N4O2^+");
     EXPECT_EQ(Objects[0]["molarMass"],
               195.202); // 8 x 12.011 + 11 x 1.008 + 4 x 14.007 + 2 x 15.999
@@ -297,6 +310,18 @@ TEST(CommandLineTest, AnalysisAsJsonForScripts) {
               (nlohmann::json{{"kind", "error"},
                               {"text", "Formula: character 4 \")\": the group is empty"}}));
     EXPECT_FALSE(Objects[2].contains("hill"));
+    // The groups read, and their elements in the rest: Ph (C6H5) three times in each of four.
+    EXPECT_EQ(Objects[3]["hill"], "C72H60P4Pd");
+    EXPECT_EQ(Objects[3]["groups"],
+              nlohmann::json::parse(R"([{"name":"Ph","formula":"C6H5","count":12}])"));
+    EXPECT_EQ(Objects[1]["groups"], nlohmann::json::array());
+    // A look-alike keeps the element and says how to write the group.
+    EXPECT_EQ(Objects[4]["hill"], "AcHO");
+    EXPECT_EQ(
+        Objects[4]["notices"].back(),
+        (nlohmann::json{
+            {"kind", "note"},
+            {"text", "Formula: character 1 \"Ac\" is the element Ac; for acetyl write AcetOH"}}));
     // A reading note is told apart from an error; numbers as the text writes them.
     const Ran Noted = RunVarnock({"-a", "--json", "CuSO4.5H2O"});
     const nlohmann::json Hydrate = nlohmann::json::parse(Noted.Out);

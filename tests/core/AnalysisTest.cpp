@@ -9,6 +9,7 @@
 
 #include "core/Analysis.h"
 #include "core/AnalysisText.h"
+#include "core/GroupTable.h"
 #include "core/IsotopePattern.h"
 #include "tests/support/CoreTestSupport.h"
 
@@ -244,6 +245,28 @@ TEST(AnalysisTest, MassesAndCompositionAgreeWithPublishedValues) {
                                           });
     EXPECT_NE(Highest, Insulin.Pattern.begin());
     EXPECT_NEAR(Insulin.Pattern.front().Mass, *Insulin.Monoisotopic, 1e-9);
+}
+
+// A group counts its elements, its count multiplying theirs, and is listed with its counts
+// summed over the formula: H-Ala-Ala-Gly-OH is C8H15N3O4 (2 C3H5NO, C2H3NO and H2O).
+TEST(AnalysisTest, GroupsAreExpandedIntoTheirElementsAndListed) {
+    const GroupTable Groups(GroupTableBeside(VARNOCK_ELEMENTS_DAT), ElementSymbols::Of(Shipped()));
+    AnalysisOptions Protonated;
+    Protonated.Adducts = {{"[M+H]+", ReadAdduct("[M+H]+").Ion}};
+    const FormulaAnalysis Peptide =
+        Analyse(ReadTyped("H-Ala-Ala-Gly-OH"), Shipped(), &ShippedIsotopes(), Protonated, &Groups);
+    EXPECT_EQ(Peptide.Hill, "C8H15N3O4");
+    ASSERT_EQ(Peptide.Groups.size(), 2u);
+    EXPECT_EQ(Peptide.Groups[0].Name, "Ala");
+    EXPECT_EQ(Peptide.Groups[0].Formula, "C3H5NO");
+    EXPECT_EQ(Peptide.Groups[0].Count, 2);
+    EXPECT_EQ(Peptide.Groups[1].Name, "Gly");
+    EXPECT_EQ(Peptide.Groups[1].Count, 1);
+    // 8 x 12.011 + 15 x 1.008 + 3 x 14.007 + 4 x 15.999
+    EXPECT_NEAR(*Peptide.MolarMass, 217.225, 1e-9);
+    // Its ions are formed from its elements too.
+    ASSERT_EQ(Peptide.Ions.size(), 1u);
+    EXPECT_EQ(Peptide.Ions[0].Ion.Hill, "C8H16N3O4^+");
 }
 
 NamedAdduct Asked(const std::string& Text) {

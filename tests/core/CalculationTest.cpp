@@ -5,6 +5,7 @@
 
 #include "core/Calculation.h"
 #include "core/FormulaReader.h"
+#include "core/GroupTable.h"
 #include "tests/support/CoreTestSupport.h"
 
 namespace Varnock {
@@ -273,6 +274,115 @@ TEST_F(CalculationTest, ReadingNoteFollowsTheReportAndTheMass) {
     EXPECT_EQ(View.Events.back(), (ViewEvent{ViewEvent::Note, Notice, {}}));
     EXPECT_TRUE(View.Notices.empty());
     EXPECT_TRUE(TableIsReset(Entries));
+}
+
+// Masses worked by hand from the shipped weights (H 1.008, Li 6.94, C 12.011, N 14.007,
+// O 15.999, F 18.998, Si 28.085, P 30.974, S 32.06, Cl 35.45, K 39.098, Fe 55.845, Co 58.933,
+// Cu 63.546, Ru 101.07, Pd 106.42, Pr 140.91, Ac 227, Np 237, Ts 294) and the groups' formulas.
+TEST_F(CalculationTest, GroupsWeighTheirFormulasAsOneEntryEach) {
+    // An edited table: a new row, a row replaced by a later one, and a bad row left out.
+    const std::string Edited =
+        Folder.Write("groups.dat", "\"Xyl\",\"C8H9\",\"xylyl\"\n"
+                                   "\"Ph\",\"C6H5\",\"phenyl\"\n"
+                                   "\"Ac\",\"C2H3O\",\"acetyl\"\n"
+                                   "\"Ph\",\"C6F5\",\"pentafluorophenyl\"\n");
+    const ElementTable Shipped(VARNOCK_ELEMENTS_DAT);
+    const ElementSymbols Symbols = ElementSymbols::Of(Shipped);
+    const GroupTable Groups(GroupTableBeside(VARNOCK_ELEMENTS_DAT), Symbols);
+    const GroupTable Changed(Edited, Symbols);
+    ASSERT_EQ(Changed.Notices().size(), 1u);
+    const auto LookAlike = [](const std::string& Symbol, int Place, const std::string& Group,
+                              const std::string& Spelling) {
+        return "Formula: character " + std::to_string(Place) + " \"" + Symbol +
+               "\" is the element " + Symbol + "; for " + Group + " write " + Spelling;
+    };
+    const struct {
+        const char* Formula;
+        const GroupTable* With;
+        const char* Mass;
+        std::vector<std::string> Notes = {}; // how it was read: the look-alikes
+    } Cases[] = {
+        {"Ph3P", &Groups, "262.292 g"},          // C18H15P
+        {"Et3N", &Groups, "101.193 g"},          // C6H15N
+        {"iPr2NH", &Groups, "101.193 g"},        // C6H15N
+        {"Me3SiCl", &Groups, "108.64 g"},        // C3H9ClSi
+        {"Pd(PPh3)4", &Groups, "1155.588 g"},    // C72H60P4Pd
+        {"Cp2Fe", &Groups, "186.035 g"},         // C10H10Fe
+        {"Co(en)3", &Groups, "239.233 g"},       // C6H24CoN6
+        {"[Ru(bpy)3]^2+", &Groups, "569.634 g"}, // C30H24N6Ru
+        {"Cu(acac)2", &Groups, "261.764 g"},     // C10H14CuO4
+        {"Cu(Acac)2", &Groups, "261.764 g"},     // both spellings
+        // Prefixes, after an element that can't take them as its second letter too.
+        {"tBuOK", &Groups, "112.213 g"}, // C4H9KO
+        {"KOtBu", &Groups, "112.213 g"}, // C4H9KO
+        {"sBuOH", &Groups, "74.123 g"},  // C4H10O
+        {"nPr2O", &Groups, "102.177 g"}, // C6H14O
+        // Bu is no element: butyl, not boron; nBu is the same.
+        {"BuLi", &Groups, "64.056 g"},  // C4H9Li
+        {"nBuLi", &Groups, "64.056 g"}, // C4H9Li
+        // Peptides, with and without hyphens, and a residue in brackets with a count.
+        {"HAlaGlyOH", &Groups, "146.146 g"},    // C5H10N2O3
+        {"H-Ala-Gly-OH", &Groups, "146.146 g"}, // C5H10N2O3
+        {"Boc-Gly-OH", &Groups, "175.184 g"},   // C7H13NO4
+        {"H-(Ala)2-OH", &Groups, "160.173 g"},  // C6H12N2O3
+        {"(Ala)2", &Groups, "142.158 g"},       // C6H10N2O2
+        {"Acet-OH", &Groups, "60.052 g"},       // C2H4O2
+        // The look-alikes: the element's mass, and how to write the group.
+        {"AcOH", &Groups, "244.007 g", {LookAlike("Ac", 1, "acetyl", "AcetOH")}},
+        {"Pr2O", &Groups, "297.819 g", {LookAlike("Pr", 1, "propyl", "nPr2O")}},
+        {"NpOH", &Groups, "254.007 g", {LookAlike("Np", 1, "naphthyl", "NaphOH")}},
+        {"TsCl", &Groups, "329.45 g", {LookAlike("Ts", 1, "tosyl", "TosCl")}},
+        {"AcOAc", &Groups, "469.999 g", {LookAlike("Ac", 1, "acetyl", "AcetOAcet")}},
+        {"TosCl", &Groups, "190.641 g"}, // C7H7ClO2S
+        // The edited table: Xyl added, Ph replaced, Ac refused (the element stays, unnamed).
+        {"XylOH", &Changed, "122.167 g"}, // C8H10O
+        {"Ph3P", &Changed, "532.142 g"},  // C18F15P
+        {"AcOH", &Changed, "244.007 g"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Formula);
+        RecordingView View;
+        Calculate(Entries, Case.Formula, Shipped, View, '.', Case.With);
+        EXPECT_EQ(View.Mass, Case.Mass);
+        EXPECT_EQ(View.Notes, Case.Notes);
+        EXPECT_EQ(View.Notices, std::vector<std::string>{});
+        EXPECT_TRUE(TableIsReset(Entries));
+    }
+}
+
+// A group is one line of the report with its name, count, mass and share, and one of the 30
+// entries; an element its formula names that the table lacks is told with the group.
+TEST_F(CalculationTest, GroupIsOneReportLineAndOneEntry) {
+    const ElementTable Shipped(VARNOCK_ELEMENTS_DAT);
+    const GroupTable Groups(GroupTableBeside(VARNOCK_ELEMENTS_DAT), ElementSymbols::Of(Shipped));
+    RecordingView First; // a look-alike in the formula that makes the table be read
+    Calculate(Entries, "TsOH", Shipped, First, '.', &Groups);
+    EXPECT_EQ(First.Notes, std::vector<std::string>{"Formula: character 1 \"Ts\" is the element "
+                                                    "Ts; for tosyl write TosOH"});
+    RecordingView View;
+    Calculate(Entries, "Ph3P", Shipped, View, '.', &Groups);
+    EXPECT_EQ(View.Report, "Ph*3=\t231.318\t  88.19%  \r\n"
+                           " P*1=\t30.974\t  11.81%  \r\n" +
+                               Separator + "Total: \t262.292\t  100%\r\n");
+    std::string Thirty;
+    for (int Count = 0; Count < 30; ++Count)
+        Thirty += "Ph";
+    RecordingView Many;
+    Calculate(Entries, Thirty, Shipped, Many, '.', &Groups);
+    EXPECT_EQ(Many.Mass, "2313.18 g");
+    RecordingView TooMany;
+    Calculate(Entries, Thirty + "H", Shipped, TooMany, '.', &Groups);
+    ExpectRefused(TooMany, "Formula: 31 elements, at most 30 can be calculated");
+    RecordingView Lacking;
+    Calculate(Entries, "Ph3P", TableOf("\"H\",1,1.008\r\n\"P\",15,30.974\r\n"), Lacking, '.',
+              &Groups);
+    EXPECT_EQ(Lacking.Notices,
+              std::vector<std::string>{"Element: C of Ph Doesn't exist in database"});
+    // Without groups, a name is letters as before: a symbol the table lacks, and no mass.
+    RecordingView Without;
+    Calculate(Entries, "Ph3P", Shipped, Without, '.');
+    EXPECT_EQ(Without.Notices, std::vector<std::string>{Missing("Ph")});
+    EXPECT_EQ(Without.Mass, "");
 }
 
 // D and T are 2H and 3H unless the table has rows for them; a labelled isotope weighs its exact

@@ -6,18 +6,28 @@
 
 #include "core/FormulaParser.h"
 #include "core/FormulaReader.h"
+#include "core/GroupTable.h"
 #include "core/TypedFormula.h"
 #include "tests/support/ProposedSpellings.h"
 
 namespace Varnock {
 namespace {
 
-// Entries as "symbol*count", joined by spaces, the way the report writes them.
+// Entries as "symbol*count", joined by spaces, the way the report writes them; a group's name
+// in angle brackets.
 std::string Written(const std::vector<FormulaEntry>& Entries) {
     std::string Text;
     for (const auto& Entry : Entries)
-        Text += (Text.empty() ? "" : " ") + Entry.Symbol + "*" + Entry.Count.Text();
+        Text += (Text.empty() ? "" : " ") +
+                (Entry.GroupRow ? "<" + Entry.Symbol + ">" : Entry.Symbol) + "*" +
+                Entry.Count.Text();
     return Text;
+}
+
+const GroupTable& ShippedGroups() {
+    static const GroupTable Groups(GroupTableBeside(VARNOCK_ELEMENTS_DAT),
+                                   ElementSymbols::Of(ElementTable(VARNOCK_ELEMENTS_DAT)));
+    return Groups;
 }
 
 // The entries, then the charge as "^2-" where there is one.
@@ -83,7 +93,7 @@ void ExpectSpellingsRead(const std::string& Formula, const FormulaReading& Readi
     for (const std::string& Spelling : Spellings) {
         SCOPED_TRACE(Formula + " -> " + Spelling);
         const TypedFormula Typed = ReadTyped(Spelling);
-        const FormulaReading Again = ReadFormula(Typed.Text);
+        const FormulaReading Again = ReadFormula(Typed.Text, Reading.Groups);
         ASSERT_EQ(Again.Result, FormulaResult::Read) << RefusalNotice(Again, Typed);
         if (Reading.Result != FormulaResult::Read)
             continue;
@@ -406,13 +416,14 @@ TEST(FormulaReaderTest, RefusesWhatCantBeReadNamingTheCharacterAsTyped) {
     }
 }
 
-// Every hint of every formula of up to six characters made of what charges, counts, points
-// and blanks are written with proposes only spellings that read.
-TEST(FormulaReaderTest, EveryProposedSpellingReads) {
+// Over every formula of Start and up to Length characters of Alphabet, read with Groups, the
+// hints that propose spellings, each checked as above; how many there were.
+int HintsChecked(const std::string& Start, const std::string& Alphabet, int Length,
+                 const GroupTable* Groups) {
     int Hinted = 0;
-    ForEachFormula("Fe", "O(.20 +", 6, [&](const std::string& Formula) {
+    ForEachFormula(Start, Alphabet, Length, [&](const std::string& Formula) {
         const TypedFormula Typed = ReadTyped(Formula);
-        const FormulaReading Reading = ReadFormula(Typed.Text);
+        const FormulaReading Reading = ReadFormula(Typed.Text, Groups);
         const std::string Notice = Reading.Result == FormulaResult::Read
                                        ? NotesOf(Reading, Typed)
                                        : RefusalNotice(Reading, Typed);
@@ -422,7 +433,91 @@ TEST(FormulaReaderTest, EveryProposedSpellingReads) {
         ExpectSpellingsRead(Formula, Reading, Notice);
         return !::testing::Test::HasFailure();
     });
-    EXPECT_GT(Hinted, 500);
+    return Hinted;
+}
+
+// Every hint of every formula of up to six characters made of what charges, counts, points
+// and blanks are written with proposes only spellings that read.
+TEST(FormulaReaderTest, EveryProposedSpellingReads) {
+    EXPECT_GT(HintsChecked("Fe", "O(.20 +", 6, nullptr), 500);
+}
+
+// With the shipped groups: the longest name at an uppercase letter, unless one lowercase letter
+// makes an element of the table; a lowercase letter no symbol takes starts a group; a hyphen
+// right between two elements or groups joins them.
+TEST(FormulaReaderTest, ReadsGroupsAndHyphensWithTheShippedTable) {
+    const std::pair<const char*, const char*> Read[] = {
+        {"Ph3P", "<Ph>*3 P*1"},
+        {"PPh3", "P*1 <Ph>*3"},
+        {"Pd(PPh3)4", "Pd*1 P*4 <Ph>*12"},
+        {"Co(en)3", "Co*1 <en>*3"},
+        {"Cu(Acac)2", "Cu*1 <Acac>*2"},
+        {"Phen", "<Phen>*1"}, // longest: not Phe and n
+        {"PheN", "<Phe>*1 N*1"},
+        {"Mes", "<Mes>*1"}, // not Me and s
+        {"MeS", "<Me>*1 S*1"},
+        {"Sn", "Sn*1"},     // an element, whatever groups start so
+        {"Sec", "<Sec>*1"}, // not Se and c
+        {"Thr2", "<Thr>*2"},
+        {"Hg", "Hg*1"},
+        {"AcOH", "Ac*1 O*1 H*1"},
+        {"KOtBu", "K*1 O*1 <tBu>*1"}, // Ot is no element: O, then tBu
+        {"Ken", "K*1 <en>*1"},
+        {"Xy2", "Xy*2"}, // as before: a symbol the table lacks, told when weighed
+        {"HAlaGlyOH", "H*1 <Ala>*1 <Gly>*1 O*1 H*1"},
+        {"H-Ala-Gly-OH", "H*1 <Ala>*1 <Gly>*1 O*1 H*1"},
+        {"Boc-(Ala)2-OH", "<Boc>*1 <Ala>*2 O*1 H*1"},
+        {"CH3-CH2-[13C]H3", "C*1 H*3 C*1 H*2 C*1 H*3"},
+        {"Ala2-Gly", "<Ala>*2 <Gly>*1"},
+        {"Ala-", "<Ala>*1"}, // a charge, as before
+        {"Ph^-", "<Ph>*1"},
+    };
+    for (const auto& [Formula, Entries] : Read) {
+        SCOPED_TRACE(Formula);
+        const FormulaReading Reading = ReadFormula(Formula, &ShippedGroups());
+        EXPECT_EQ(Reading.Result, FormulaResult::Read)
+            << RefusalNotice(Reading, ReadTyped(Formula));
+        EXPECT_EQ(Written(Reading.Entries), Entries);
+    }
+    const std::pair<const char*, const char*> Refused[] = {
+        {"Etx", "Formula: character 1 \"Etx\" is no element or group; nearest: Et (ethyl)"},
+        {"Cu(acax)2", "Formula: character 4 \"acax\" is no element or group; nearest: acac "
+                      "(acetylacetonate)"},
+        // acac and Acac are as near: one spelling of a group is named.
+        {"Cu(Xcac)2", "Formula: character 4 \"Xcac\" is no element or group; nearest: acac "
+                      "(acetylacetonate)"},
+        {"Hen", "Formula: character 1 \"Hen\" is no element or group; nearest: en "
+                "(ethylenediamine), He"},
+        {"tBx", "Formula: character 1 \"tBx\" is no element or group; nearest: tBu "
+                "(tert-butyl)"},
+        {"Ala - Gly", "Formula: character 5 \"-\": a hyphen joins the elements or groups right "
+                      "beside it; write Ala-Gly"},
+        {"Ala -Gly", "Formula: character 5 \"-\": a hyphen joins the elements or groups right "
+                     "beside it; write Ala-Gly"},
+        {"H-Ala-2Gly-OH", "Formula: character 6 \"-\": a hyphen joins the elements or groups "
+                          "right beside it; for Gly\xC3\x97"
+                          "2 write H-Ala-(Gly)2-OH"},
+        {"H-2(OH)", "Formula: character 2 \"-\": a hyphen joins the elements or groups right "
+                    "beside it; for (OH)\xC3\x97"
+                    "2 write H-((OH))2"},
+        {"-Ala", "Formula: character 1 \"-\" can't be read"},
+        {"Ala--Gly", "Formula: character 4 \"-\": a charge can only end the formula"},
+        {"(Ala-)", "Formula: character 5 \"-\": a charge can only end the formula"},
+    };
+    for (const auto& [Formula, Notice] : Refused) {
+        SCOPED_TRACE(Formula);
+        const TypedFormula Typed = ReadTyped(Formula);
+        const FormulaReading Reading = ReadFormula(Typed.Text, &ShippedGroups());
+        EXPECT_NE(Reading.Result, FormulaResult::Read);
+        EXPECT_EQ(RefusalNotice(Reading, Typed), Notice);
+        ExpectSpellingsRead(Formula, Reading, Notice);
+    }
+}
+
+// The same for the look-alikes, the hyphens and the names of groups, over every formula of up to
+// five characters of an alphabet that writes them.
+TEST(FormulaReaderTest, EveryProposedSpellingReadsWithGroups) {
+    EXPECT_GT(HintsChecked("Ac", "cPh- 2(", 5, &ShippedGroups()), 1000);
 }
 
 // A mass number and a symbol in square brackets are one isotope entry, counted like an element;

@@ -45,6 +45,7 @@ Files=$(dpkg -L varnock)
 [ "$(readlink -f /usr/bin/varnock)" = /usr/lib/varnock/varnock ] ||
     Fail "/usr/bin/varnock does not lead to the program"
 [ -f /usr/lib/varnock/elements.dat ] || Fail "no element table beside the program"
+[ -f /usr/lib/varnock/groups.dat ] || Fail "no group table beside the program"
 [ -x /usr/lib/varnock/varnock-window ] || Fail "no window program beside the program"
 [ -f /usr/lib/varnock/modules/varnock-svg-writer.so ] || Fail "no SVG module beside the program"
 desktop-file-validate /usr/share/applications/test.tervalin.Varnock.desktop ||

@@ -195,6 +195,39 @@ TEST_F(WindowBehaviour, ReportAndMassAreTheCoresOwn) {
     EXPECT_EQ(Mass(), "18 g");
 }
 
+// The formula box reads the groups beside the element table, read afresh for each calculation
+// as the table is; its tooltip names them; a bad row is told once.
+TEST_F(WindowBehaviour, GroupsAreReadFromTheTableBesideTheElements) {
+    const std::string Table = ShippedTable();
+    Open(Table.c_str());
+    const auto WriteGroups = [&](const char* Text) {
+        std::ofstream(std::filesystem::path(Folder->Folder().toStdString()) / "groups.dat",
+                      std::ios::binary)
+            << Text;
+    };
+    Calculate("Ph3P"); // no groups.dat: Ph is a symbol the table lacks
+    ASSERT_EQ(Answerer->Seen.size(), 1u);
+    EXPECT_EQ(Answerer->Seen[0].Text, "Element: Ph Doesn't exist in database");
+    Answerer->Seen.clear();
+    WriteGroups("\"Ph\",\"C6H5\",\"phenyl\"\n");
+    Calculate("Pd(PPh3)4");
+    EXPECT_TRUE(Answerer->Seen.empty());
+    EXPECT_EQ(Mass(), "1155.588 g"); // C72H60P4Pd
+    EXPECT_TRUE(Report().startsWith("Pd*1=\t106.42\t  9.21%  \n P*4=\t123.896\t  10.72%  \n"
+                                    "Ph*12=\t925.272\t  80.07%  \n"))
+        << Report().toStdString();
+    EXPECT_TRUE(Formula()->toolTip().contains("<b>Groups</b> (groups.dat"));
+    EXPECT_TRUE(Formula()->toolTip().contains(": Ph</p>"));
+    WriteGroups("\"Ph\",\"C6H5\",\"phenyl\"\n\"Ac\",\"C2H3O\",\"acetyl\"\n");
+    for (int Time = 0; Time < 2; ++Time)
+        Calculate("Ph3P");
+    ASSERT_EQ(Answerer->Seen.size(), 1u);
+    EXPECT_EQ(Answerer->Seen[0].Text.toStdString(),
+              "groups.dat, line 2: the name Ac is an element of the table, and a formula reads "
+              "the element\n");
+    EXPECT_EQ(Mass(), "262.292 g");
+}
+
 // A notice is a message box over the window as the calculation left it at that moment: a
 // missing element's between the lines around it; a table failure's with the report and the
 // last mass already cleared, and neither written afterwards. The list keeps what start-up
