@@ -14,7 +14,8 @@ Fail() {
     exit 1
 }
 
-rm -rf "$Work"
+# The setup's test makes its own in the same folder.
+rm -f "$Work"/varnock-*.zip
 cpack --config "$Build/CPackConfig.cmake" -G ZIP -B "$Work" >/dev/null
 Zip=$(ls "$Work"/varnock-1.*-windows-x86_64.zip)
 echo "built $Zip, $(stat -c %s "$Zip") bytes"
