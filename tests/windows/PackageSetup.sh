@@ -67,11 +67,15 @@ Entry() { "$Run" reg query "$Key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v Name
 Installed() { (cd "$Folder" 2>/dev/null && find . -type f | sed 's|^\./||' | sort); }
 Expected=$( (cd "$Staged" && find . -type f | sed 's|^\./||'; echo Uninstall.exe) | sort)
 Install() { # setup
-    "$Run" "$1" /S || Fail "$(basename "$1") /S gave $?"
+    local Status=0
+    "$Run" "$1" /S || Status=$?
+    [ $Status -eq 0 ] || Fail "$(basename "$1") /S gave $Status"
     wineserver -w
 }
 Uninstall() {
-    "$Run" "$Folder/Uninstall.exe" /S || Fail "Uninstall.exe /S gave $?"
+    local Status=0
+    "$Run" "$Folder/Uninstall.exe" /S || Status=$?
+    [ $Status -eq 0 ] || Fail "Uninstall.exe /S gave $Status"
     # The uninstaller runs on from a copy of itself in the temporary folder.
     wineserver -w
 }
