@@ -1,8 +1,9 @@
 #pragma once
 
 // The analysis of the formula in the window's box: the Hill formula, the masses, the
-// composition, the isotope pattern as a plot and as a table. It can copy all of it as text and
-// save the plot. The window builds it the first time it is asked for, so that the window's own
+// composition, the isotope pattern as a plot and as a table, and the m/z of the common adduct
+// ions; choosing an ion plots its pattern instead of the formula's. It can copy all of it as text
+// and save the plot. The window builds it the first time it is asked for, so that the window's own
 // start-up does not pay for it, and hands it each new analysis.
 
 #include <QDialog>
@@ -29,6 +30,9 @@ public:
     // Saves the plot; a suffix other than .svg saves PNG.
     bool SavePlot(const QString& Path) const;
 
+    // Plots and lists the pattern of the formula (row 0) or of one of its adduct ions.
+    void ShowPattern(int Row);
+
 private:
     void AskSavePlot();
 
@@ -40,6 +44,7 @@ private:
     PatternPlot* Plot;
     QTableWidget* Composition;
     QTableWidget* Peaks;
+    QTableWidget* Ions;
     QPushButton* CmdCopy;
     QPushButton* CmdSave;
     QPushButton* CmdClose;
