@@ -23,23 +23,35 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The language runtimes and winpthread linked in, so that the programs run under Wine (or on
 # a Windows machine) without DLLs copied beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# The same for the modules the programs load (the fine structure's): only C types cross over.
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 get_filename_component(VarnockRoot ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${VarnockRoot}/scripts/wine-run)
 
-if(NOT VARNOCK_QT_WINDOWS)
-    if(DEFINED ENV{VARNOCK_QT_WINDOWS})
-        set(VARNOCK_QT_WINDOWS $ENV{VARNOCK_QT_WINDOWS})
-    else()
-        execute_process(COMMAND ${VarnockRoot}/scripts/qt-for-windows --folder
-                        OUTPUT_VARIABLE VARNOCK_QT_WINDOWS OUTPUT_STRIP_TRAILING_WHITESPACE
-                        ERROR_QUIET)
+# The libraries cross-built by scripts/NAME-for-windows into their cache: VARNOCK_NAME_WINDOWS
+# (a variable, or from the environment) names the folder, or else the script tells where it
+# would be. Only a finished build is taken: the script writes its stamp last.
+function(VarnockWindowsLibrary Name Script)
+    set(Variable VARNOCK_${Name}_WINDOWS)
+    if(NOT ${Variable})
+        if(DEFINED ENV{${Variable}})
+            set(${Variable} $ENV{${Variable}})
+        else()
+            execute_process(COMMAND ${VarnockRoot}/scripts/${Script} --folder
+                            OUTPUT_VARIABLE ${Variable} OUTPUT_STRIP_TRAILING_WHITESPACE
+                            ERROR_QUIET)
+        endif()
     endif()
-endif()
-# Only a finished build: the script writes this stamp last.
-if(EXISTS ${VARNOCK_QT_WINDOWS}/varnock-qt-complete)
-    list(APPEND CMAKE_FIND_ROOT_PATH ${VARNOCK_QT_WINDOWS})
-    # moc, rcc and uic are the host's (qt6-base-dev-tools), of the same version.
-    set(QT_HOST_PATH /usr)
-    set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
-endif()
+    string(TOLOWER ${Name} Stamp)
+    if(EXISTS ${${Variable}}/varnock-${Stamp}-complete)
+        list(APPEND CMAKE_FIND_ROOT_PATH ${${Variable}})
+        set(CMAKE_FIND_ROOT_PATH ${CMAKE_FIND_ROOT_PATH} PARENT_SCOPE)
+    endif()
+    set(${Variable} ${${Variable}} PARENT_SCOPE)
+endfunction()
+VarnockWindowsLibrary(QT qt-for-windows)
+VarnockWindowsLibrary(ISOSPEC isospec-for-windows)
+# moc, rcc and uic are the host's (qt6-base-dev-tools), of the same version as Qt for Windows.
+set(QT_HOST_PATH /usr)
+set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)

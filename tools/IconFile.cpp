@@ -1,5 +1,5 @@
 // Writes the program's icon from its one drawing:
-//   varnock-icon OUT.ico          the Windows .ico (32 and 16 pixels)
+//   varnock-icon OUT.ico          the Windows .ico (256, 48, 32 and 16 pixels)
 //   varnock-icon --hicolor DIR SIZE...
 //                                 DIR/SIZExSIZE/apps/varnock.png for each size, and
 //                                 DIR/scalable/apps/varnock.svg

@@ -4,9 +4,9 @@
 
 #include <array>
 #include <cmath>
-#include <limits>
 #include <numbers>
 
+#include <QBuffer>
 #include <QPainter>
 #include <QPixmap>
 
@@ -21,28 +21,6 @@ constexpr int SectorAngle = 60;
 constexpr double SectorScale = 15.0 / 16.0;
 const QColor Yellow(255, 255, 0);
 
-// The standard 16-colour palette, in the order of its indexes.
-constexpr std::array<QRgb, 16> StandardPalette = {
-    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
-
-int NearestIndex(QRgb Colour) {
-    int Best = 0;
-    int BestDistance = std::numeric_limits<int>::max();
-    for (int Index = 0; Index < 16; ++Index) {
-        const QRgb Entry = StandardPalette[Index];
-        const int Dr = qRed(Colour) - qRed(Entry);
-        const int Dg = qGreen(Colour) - qGreen(Entry);
-        const int Db = qBlue(Colour) - qBlue(Entry);
-        const int Distance = Dr * Dr + Dg * Dg + Db * Db;
-        if (Distance < BestDistance) {
-            Best = Index;
-            BestDistance = Distance;
-        }
-    }
-    return Best;
-}
-
 void PutWord(QByteArray& Bytes, quint16 Word) {
     Bytes.append(static_cast<char>(Word & 0xFF));
     Bytes.append(static_cast<char>(Word >> 8));
@@ -53,38 +31,27 @@ void PutDword(QByteArray& Bytes, quint32 Dword) {
     PutWord(Bytes, static_cast<quint16>(Dword >> 16));
 }
 
-// One icon image: header, palette, colour rows and mask rows, both bottom-up.
-QByteArray IcoImage(const QImage& Image) {
+// One icon image as a bitmap of 32 bits a pixel (blue, green, red, alpha): header, colour rows
+// and the transparency mask's rows, both bottom-up. Windows draws 16 to 48 pixels from these.
+QByteArray IcoBitmap(const QImage& Image) {
     const int Size = Image.width();
-    const int ColourRow = (Size * 4 + 31) / 32 * 4;
     const int MaskRow = (Size + 31) / 32 * 4;
     QByteArray Bytes;
     PutDword(Bytes, 40);
     PutDword(Bytes, static_cast<quint32>(Size));
     PutDword(Bytes, static_cast<quint32>(Size * 2)); // colour rows and mask rows together
     PutWord(Bytes, 1);
-    PutWord(Bytes, 4);
+    PutWord(Bytes, 32);
     PutDword(Bytes, 0);
-    PutDword(Bytes, static_cast<quint32>((ColourRow + MaskRow) * Size));
-    PutDword(Bytes, 0);
-    PutDword(Bytes, 0);
-    PutDword(Bytes, 16);
-    PutDword(Bytes, 0);
-    for (const QRgb Entry : StandardPalette) {
-        Bytes.append(static_cast<char>(qBlue(Entry)));
-        Bytes.append(static_cast<char>(qGreen(Entry)));
-        Bytes.append(static_cast<char>(qRed(Entry)));
-        Bytes.append('\0');
-    }
-    for (int Y = Size - 1; Y >= 0; --Y) {
-        QByteArray Row(ColourRow, '\0');
+    PutDword(Bytes, static_cast<quint32>((Size * 4 + MaskRow) * Size));
+    for (int Unused = 0; Unused < 4; ++Unused)
+        PutDword(Bytes, 0);
+    for (int Y = Size - 1; Y >= 0; --Y)
         for (int X = 0; X < Size; ++X) {
             const QRgb Pixel = Image.pixel(X, Y);
-            const int Index = qAlpha(Pixel) < 128 ? 0 : NearestIndex(Pixel);
-            Row[X / 2] = static_cast<char>(Row[X / 2] | (X % 2 ? Index : Index << 4));
+            for (const int Channel : {qBlue(Pixel), qGreen(Pixel), qRed(Pixel), qAlpha(Pixel)})
+                Bytes.append(static_cast<char>(Channel));
         }
-        Bytes.append(Row);
-    }
     for (int Y = Size - 1; Y >= 0; --Y) {
         QByteArray Row(MaskRow, '\0');
         for (int X = 0; X < Size; ++X)
@@ -92,6 +59,18 @@ QByteArray IcoImage(const QImage& Image) {
                 Row[X / 8] = static_cast<char>(Row[X / 8] | 0x80 >> (X % 8));
         Bytes.append(Row);
     }
+    return Bytes;
+}
+
+// The 256-pixel image as PNG, as Windows takes an icon of that size.
+// Its resolution is Windows' 96 dots an inch, not that of the screen the program has, if any.
+QByteArray IcoPng(QImage Image) {
+    Image.setDotsPerMeterX(3780);
+    Image.setDotsPerMeterY(3780);
+    QByteArray Bytes;
+    QBuffer Out(&Bytes);
+    Out.open(QIODevice::WriteOnly);
+    Image.save(&Out, "PNG");
     return Bytes;
 }
 
@@ -162,21 +141,25 @@ QByteArray VarnockIconSvg() {
 }
 
 QByteArray VarnockIcoFile() {
-    const std::array<QByteArray, 2> Images = {IcoImage(VarnockIconImage(32)),
-                                              IcoImage(VarnockIconImage(16))};
+    constexpr std::array<int, 4> Sizes = {256, 48, 32, 16};
+    std::array<QByteArray, Sizes.size()> Images;
+    for (std::size_t Index = 0; Index < Sizes.size(); ++Index) {
+        const QImage Image = VarnockIconImage(Sizes[Index]);
+        Images[Index] = Sizes[Index] == 256 ? IcoPng(Image) : IcoBitmap(Image);
+    }
     QByteArray Bytes;
     PutWord(Bytes, 0);
     PutWord(Bytes, 1);
     PutWord(Bytes, static_cast<quint16>(Images.size()));
     quint32 Offset = 6 + 16 * Images.size();
     for (std::size_t Index = 0; Index < Images.size(); ++Index) {
-        const int Size = Index == 0 ? 32 : 16;
-        Bytes.append(static_cast<char>(Size));
-        Bytes.append(static_cast<char>(Size));
-        Bytes.append(static_cast<char>(16));
+        // A size of 256 is written as 0.
+        Bytes.append(static_cast<char>(Sizes[Index] & 0xFF));
+        Bytes.append(static_cast<char>(Sizes[Index] & 0xFF));
+        Bytes.append('\0'); // no palette
         Bytes.append('\0');
         PutWord(Bytes, 1);
-        PutWord(Bytes, 4);
+        PutWord(Bytes, 32);
         PutDword(Bytes, static_cast<quint32>(Images[Index].size()));
         PutDword(Bytes, Offset);
         Offset += static_cast<quint32>(Images[Index].size());

@@ -15,8 +15,8 @@ QIcon VarnockIcon();
 // The same drawing as an SVG document, for the desktop's scalable icon.
 QByteArray VarnockIconSvg();
 
-// Both images as a Windows .ico file: 16 colours of the standard palette, 4 bits per pixel,
-// with a transparency mask.
+// The images of 256, 48, 32 and 16 pixels as a Windows .ico file, in 32-bit colour with alpha
+// and a transparency mask, the largest as PNG.
 QByteArray VarnockIcoFile();
 
 } // namespace Varnock

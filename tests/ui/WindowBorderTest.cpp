@@ -1,7 +1,9 @@
 // The inset frame round the mass box, read from the window's pixels, and the line calls that
 // make it for any control.
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <QPainter>
 #include <QTest>
 
@@ -183,16 +185,23 @@ TEST_F(WindowBorder, IconIsTheDiscWithThreeSectorsAndTheIcoFileMatchesIt) {
     QFile Kept(VARNOCK_SOURCE_DIR "/ui/varnock.ico");
     ASSERT_TRUE(Kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(Kept.readAll(), Ico) << "ui/varnock.ico is out of date: rebuild it with varnock-icon";
-    // Header: two 4-bit images of 16 colours, 32 and 16 pixels; Qt's reader agrees.
-    ASSERT_GE(Ico.size(), 38);
-    EXPECT_EQ(Ico[4], 2);
-    EXPECT_EQ(static_cast<unsigned char>(Ico[6]), 32);
-    EXPECT_EQ(static_cast<unsigned char>(Ico[22]), 16);
-    QImage Read;
-    ASSERT_TRUE(Read.loadFromData(Ico, "ICO"));
-    EXPECT_EQ(Read.size(), QSize(32, 32));
-    EXPECT_EQ(Read.pixel(16, 5), Yellow);
-    EXPECT_EQ(qAlpha(Read.pixel(0, 0)), 0);
+    // Header: four images of 32 bits with no palette, 256 (written as 0), 48, 32 and 16 pixels;
+    // Qt's reader gets each back as drawn, the transparent ground included.
+    ASSERT_GE(Ico.size(), 6 + 4 * 16);
+    EXPECT_EQ(Ico[4], 4);
+    QBuffer Bytes(const_cast<QByteArray*>(&Ico));
+    QImageReader Reader(&Bytes, "ICO");
+    const int Sizes[] = {256, 48, 32, 16};
+    for (int Index = 0; Index < 4; ++Index) {
+        SCOPED_TRACE(Sizes[Index]);
+        const char* Entry = Ico.constData() + 6 + 16 * Index;
+        EXPECT_EQ(static_cast<unsigned char>(Entry[0]), Sizes[Index] % 256);
+        EXPECT_EQ(Entry[2], 0);
+        EXPECT_EQ(Entry[6], 32);
+        ASSERT_TRUE(Reader.jumpToImage(Index));
+        const QImage Read = Reader.read().convertToFormat(QImage::Format_ARGB32);
+        EXPECT_EQ(Read, VarnockIconImage(Sizes[Index]));
+    }
 }
 
 } // namespace

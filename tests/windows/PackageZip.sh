@@ -14,7 +14,8 @@ Fail() {
     exit 1
 }
 
-rm -rf "$Work"
+# The setup's test makes its own in the same folder.
+rm -f "$Work"/varnock-*.zip
 cpack --config "$Build/CPackConfig.cmake" -G ZIP -B "$Work" >/dev/null
 Zip=$(ls "$Work"/varnock-1.*-windows-x86_64.zip)
 echo "built $Zip, $(stat -c %s "$Zip") bytes"
@@ -22,7 +23,7 @@ echo "built $Zip, $(stat -c %s "$Zip") bytes"
 Top=$(basename "$Zip" .zip)
 Expected="elements.dat isotopes.dat groups.dat adducts.dat LICENSE README.md varnock.exe
 varnock-window.exe
-Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll
+Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll modules/varnock-fine-structure.dll
 libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll"
 Listed=$(unzip -Z1 "$Zip" | grep -v '/$' | sed "s|^$Top/||" | sort)
 Wanted=$(tr ' ' '\n' <<<"$Expected" | grep . | sort)
@@ -35,7 +36,7 @@ Unpacked=$(mktemp -d "${TMPDIR:-/tmp}/varnock-zip.XXXXXX")
 trap 'rm -rf "$Unpacked"' EXIT
 unzip -q "$Zip" -d "$Unpacked"
 Folder=$Unpacked/$Top
-for File in "$Folder"/*.exe "$Folder"/*.dll "$Folder"/platforms/*.dll; do
+for File in "$Folder"/*.exe "$Folder"/*.dll "$Folder"/*/*.dll; do
     # A stripped file has no symbol table left.
     [ -z "$(x86_64-w64-mingw32-nm "$File" 2>/dev/null)" ] || Fail "$(basename "$File") is not stripped"
 done
