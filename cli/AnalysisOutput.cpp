@@ -131,11 +131,12 @@ std::string_view FieldAdduct(std::string_view Field) {
 }
 
 std::vector<NamedAdduct> ReadAdducts(const std::vector<std::string>& Texts,
-                                     const AdductTable* Table, std::vector<std::string>& Refusals) {
+                                     const AdductTable* Table, std::vector<std::string>& Refusals,
+                                     const GroupTable* Groups) {
     std::vector<NamedAdduct> Read;
     for (const std::string& Text : Texts) {
         const TypedFormula Typed = ReadTyped(Text);
-        const AdductReading Reading = ReadNamedAdduct(Typed.Text, Table);
+        const AdductReading Reading = ReadNamedAdduct(Typed.Text, Table, Groups);
         if (Reading.Result == AdductResult::Read)
             Read.push_back({Text, Reading.Ion});
         else

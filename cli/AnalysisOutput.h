@@ -30,8 +30,9 @@ std::string AnalysisField(std::string_view Field, const FormulaAnalysis& Analysi
 std::string_view FieldAdduct(std::string_view Field);
 
 // The adducts asked for, each a name of the table (which may be null) or the notation; a
-// refused one is left out, its notice added to Refusals.
+// refused one is left out, its notice added to Refusals. Groups may be named in the notation.
 std::vector<NamedAdduct> ReadAdducts(const std::vector<std::string>& Texts,
-                                     const AdductTable* Table, std::vector<std::string>& Refusals);
+                                     const AdductTable* Table, std::vector<std::string>& Refusals,
+                                     const GroupTable* Groups = nullptr);
 
 } // namespace Varnock

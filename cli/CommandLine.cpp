@@ -551,7 +551,7 @@ private:
             Told.push_back(ErrorNumberText(Failure.Number()) + " reading " + TablePath +
                            ": no named adducts");
         }
-        std::vector<NamedAdduct> Read = ReadAdducts(Texts, Named.get(), Told);
+        std::vector<NamedAdduct> Read = ReadAdducts(Texts, Named.get(), Told, &Groups);
         for (const std::string& Notice : Told)
             Io.Err.Line(LineEnded(std::string(Program) + ": " + Notice));
         Noticed = Noticed || !Told.empty();

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/GroupTable.h"
 #include "core/RunTimeError.h"
 
 namespace Varnock {
@@ -44,7 +45,8 @@ std::size_t Merge(std::vector<FormulaEntry>& Into, const FormulaEntry& Entry, do
 
 class Reader {
 public:
-    explicit Reader(std::string_view Text, AdductReading& Reading) : Text(Text), Reading(Reading) {}
+    Reader(std::string_view Text, AdductReading& Reading, const GroupTable* Groups)
+        : Text(Text), Reading(Reading), Groups(Groups) {}
 
     void Read() {
         Adduct& Ion = Reading.Ion;
@@ -118,7 +120,7 @@ private:
             throw Stop{AdductResult::EmptyPart, Sign};
         FormulaReading Read;
         try {
-            Read = ReadFormula(Formula);
+            Read = ReadFormula(Formula, Groups);
         } catch (const RunTimeError&) { // counts that overflow a double
             throw Stop{AdductResult::TooLarge, Skip(Sign + 1)};
         }
@@ -133,10 +135,15 @@ private:
             throw Stop{AdductResult::EmptyPart, Sign};
         Adduct& Ion = Reading.Ion;
         for (const FormulaEntry& Entry : Read.Entries) {
-            if (Text[Sign] == '+') {
-                Merge(Ion.Added, Entry, 1);
-            } else if (Merge(Ion.Removed, Entry, 1) == Ion.RemovedAt.size()) {
-                Ion.RemovedAt.push_back(Skip(Sign + 1));
+            // A group adds or removes its elements, its count times theirs.
+            const std::vector<FormulaEntry> One{Entry};
+            for (const FormulaEntry& Atom : Entry.GroupRow ? Entry.GroupRow->Entries() : One) {
+                const double Times = Entry.GroupRow ? Entry.Count.AsDouble() : 1;
+                if (Text[Sign] == '+') {
+                    Merge(Ion.Added, Atom, Times);
+                } else if (Merge(Ion.Removed, Atom, Times) == Ion.RemovedAt.size()) {
+                    Ion.RemovedAt.push_back(Skip(Sign + 1));
+                }
             }
         }
         return End;
@@ -165,6 +172,7 @@ private:
 
     std::string_view Text;
     AdductReading& Reading;
+    const GroupTable* Groups;
 };
 
 // The text Typed holds from byte Start on, for the formula reader's notice on a formula inside.
@@ -199,10 +207,10 @@ double Mono(const std::vector<FormulaEntry>& Entries, const IsotopeTable& Isotop
 
 } // namespace
 
-AdductReading ReadAdduct(std::string_view Text) {
+AdductReading ReadAdduct(std::string_view Text, const GroupTable* Groups) {
     AdductReading Reading;
     try {
-        Reader(Text, Reading).Read();
+        Reader(Text, Reading, Groups).Read();
     } catch (const Stop& Stopped) {
         Reading.Result = Stopped.Result;
         Reading.Position = Stopped.Position;

@@ -64,7 +64,8 @@ struct AdductReading {
 };
 
 // Reads code page text, as ReadFormula does; blanks around the whole are skipped.
-AdductReading ReadAdduct(std::string_view Text);
+// With Groups, a formula of the adduct may name groups, which the adduct holds as their elements.
+AdductReading ReadAdduct(std::string_view Text, const GroupTable* Groups = nullptr);
 
 // One line naming the character and its place, as the formula reader's notices do, Typed being
 // the text the reading read:

@@ -37,13 +37,14 @@ const Adduct* AdductTable::Find(std::string_view Name) const {
     return Found == Named.end() ? nullptr : &Found->second;
 }
 
-AdductReading ReadNamedAdduct(std::string_view Text, const AdductTable* Table) {
+AdductReading ReadNamedAdduct(std::string_view Text, const AdductTable* Table,
+                              const GroupTable* Groups) {
     if (const Adduct* Named = Table ? Table->Find(Text) : nullptr) {
         AdductReading Reading;
         Reading.Ion = *Named;
         return Reading;
     }
-    return ReadAdduct(Text);
+    return ReadAdduct(Text, Groups);
 }
 
 const std::vector<NamedAdduct>& CommonAdducts() {

@@ -46,7 +46,9 @@ private:
 
 // The adduct a name of the table stands for, else the text read in the notation. Table may be
 // null. A named adduct's Text is its notation.
-AdductReading ReadNamedAdduct(std::string_view Text, const AdductTable* Table);
+// Groups, when given, may be named in the notation.
+AdductReading ReadNamedAdduct(std::string_view Text, const AdductTable* Table,
+                              const GroupTable* Groups = nullptr);
 
 // The ions the analysis view lists: the common positive and negative ones.
 const std::vector<NamedAdduct>& CommonAdducts();

@@ -392,6 +392,12 @@ TEST(CommandLineTest, AdductIonsWithTheAnalysisAndInTheList) {
     // 180.06338812 + 34.96885268 + 0.00054858
     EXPECT_NEAR(Chloride["mz"].get<double>(), 215.03278938, 1e-6);
     EXPECT_EQ(Chloride["pattern"][0]["mz"], Chloride["mz"]);
+    // A group in an adduct adds its elements: [M+Et]+ of caffeine is C10H15N4O2+,
+    // 194.08037557 + 2 x 12 + 5 x 1.00782503 - 0.00054858.
+    const auto Ethyl =
+        nlohmann::json::parse(RunVarnock({"-a", "--json", "--adduct", "[M+Et]+", "C8H10N4O2"}).Out);
+    EXPECT_EQ(Ethyl["adducts"][0]["hill"], "C10H15N4O2^+");
+    EXPECT_NEAR(Ethyl["adducts"][0]["mz"].get<double>(), 223.11895214, 1e-6);
 
     // A user's table of names beside the element table, its broken rows told first.
     Testing::TempDir Folder;
