@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -25,13 +26,19 @@
 #include "ui/AnalysisView.h"
 #include "ui/Bas3dEffects.h"
 #include "ui/FormControls.h"
+#include "ui/ProgramHelp.h"
 #include "ui/VarnockIcon.h"
+#include "ui/WindowSettings.h"
 
 namespace Varnock {
 
 using namespace FormRuntime;
 
 namespace {
+
+// Where the settings keep each window's place.
+const QString MainWindowGroup = QStringLiteral("MainWindow");
+const QString AnalysisViewGroup = QStringLiteral("AnalysisView");
 
 // The design's places, in twips.
 constexpr QRect Label1Place{60, 30, 1425, 195};
@@ -76,7 +83,7 @@ QString FrmVarnock::HomePageAddress() {
     return QStringLiteral("Http://tervalin.test/");
 }
 
-FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
+FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window), Folder(ProgramFolder()) {
     setObjectName(QStringLiteral("FrmVarnock"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -197,6 +204,20 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
         Control->installEventFilter(this);
     TxtFormula->setFocus();
 
+    // Help without a control of its own: F1 opens the manual, and the window's context menu (a
+    // right click beside the controls) holds the manual and the About box.
+    auto* Manual = new QAction(QStringLiteral("&Manual"), this);
+    Manual->setObjectName(QStringLiteral("ActManual"));
+    Manual->setShortcut(QKeySequence::HelpContents);
+    connect(Manual, &QAction::triggered, this, [this] { OpenManual(this, Folder); });
+    auto* About = new QAction(QStringLiteral("&About Varnock"), this);
+    About->setObjectName(QStringLiteral("ActAbout"));
+    connect(About, &QAction::triggered, this, [this] { ShowAbout(this); });
+    addActions({Manual, About});
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    setAccessibleDescription(
+        QStringLiteral("F1 opens the manual; the window's context menu holds About Varnock"));
+
     if (const QScreen* Screen = QGuiApplication::primaryScreen())
         setGeometry(QRect(Screen->availableGeometry().center() - rect().center(), size()));
 }
@@ -206,6 +227,7 @@ void FrmVarnock::Load() {
 }
 
 void FrmVarnock::Load(const QString& ProgramFolder) {
+    Folder = ProgramFolder;
     try {
         if (!SetCurrentFolder(ProgramFolder))
             throw RunTimeError(ErrPathNotFound);
@@ -241,7 +263,18 @@ void FrmVarnock::resizeEvent(QResizeEvent* Event) {
     Arrange();
 }
 
+void FrmVarnock::RememberPlaces() {
+    Remembers = true;
+    RestorePlace(*this, MainWindowGroup);
+}
+
 void FrmVarnock::closeEvent(QCloseEvent* Event) {
+    if (Remembers) {
+        UserSettings Settings;
+        WritePlace(Settings, MainWindowGroup, *this);
+        if (View)
+            WritePlace(Settings, AnalysisViewGroup, *View);
+    }
     if (View)
         View->close();
     QWidget::closeEvent(Event);
@@ -298,24 +331,26 @@ void FrmVarnock::CmdCalculateClick() {
 
 void FrmVarnock::CmdAnalysisClick() {
     if (!View) {
-        View = new AnalysisView(this);
-        // Beside the window where the screen has room, else as far right as fits.
-        QRect Place(frameGeometry().topRight() + QPoint(8, 0), View->size());
-        if (const QScreen* Screen = screen()) {
-            const QRect Room = Screen->availableGeometry();
-            Place.setSize(Place.size().boundedTo(Room.size()));
-            View->resize(Place.size());
-            Place.moveRight(std::min(Place.right(), Room.right()));
-            Place.moveBottom(std::min(Place.bottom(), Room.bottom()));
-            Place.moveTopLeft(
-                QPoint(std::max(Place.left(), Room.left()), std::max(Place.top(), Room.top())));
-        }
-        View->move(Place.topLeft());
+        View = new AnalysisView(this, Folder);
+        PlaceAnalysis();
     }
     ShowAnalysis();
     View->show();
     View->raise();
     View->activateWindow();
+}
+
+void FrmVarnock::PlaceAnalysis() {
+    if (Remembers && RestorePlace(*View, AnalysisViewGroup))
+        return;
+    // Beside the window where the screen has room, else as far right as fits, and never taller
+    // or wider than the screen: the view's tables scroll instead. Its frame is taken to be as
+    // wide as the window's, which is shown and so known.
+    const QSize Edges = frameGeometry().size() - size();
+    const QRect Fitted = OntoScreens(
+        QRect(frameGeometry().topRight() + QPoint(8, 0), View->size() + Edges), ScreenAreas());
+    View->resize(Fitted.size() - Edges);
+    View->move(Fitted.topLeft());
 }
 
 void FrmVarnock::ShowAnalysis() {

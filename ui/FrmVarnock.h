@@ -38,6 +38,11 @@ public:
     void Load();
     void Load(const QString& ProgramFolder);
 
+    // Reopens the window where and as large as it was last closed (the first time at its design
+    // size, centred), and from now on saves both windows' places when it closes. The program's
+    // start asks for this; a window made without it reads and writes no settings.
+    void RememberPlaces();
+
     std::string AddSpace(const Value& Element, int Length) const;
     int GetElements(Value& Compound);
 
@@ -59,6 +64,8 @@ private:
     void LstElementsDblClick();
     void Label4Click();
     void CmdAnalysisClick();
+    // Where the analysis view first opens: as saved, else beside the window.
+    void PlaceAnalysis();
     void ShowAnalysis();
     // Places the controls for the window's size: at the design size, as designed.
     void Arrange();
@@ -81,6 +88,10 @@ private:
     QLabel* Label1;
     QPushButton* CmdAnalysis;
     int ListRowHeight;
+
+    // The program's folder, where the manual is.
+    QString Folder;
+    bool Remembers = false;
 
     AnalysisView* View = nullptr;
     // Read the first time an analysis is shown; null when it can't be read.

@@ -1,12 +1,16 @@
 // The real program in a real X server: started from another folder through a symbolic link,
-// its window comes up with the table read, and a screenshot of it is saved and looked at.
+// its window comes up with the table read, and a screenshot of it is saved and looked at; it
+// reopens where and as large as it was closed.
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/OwnConfigFolder.h"
 #include "tests/support/ScreenshotChecks.h"
 #include "tools/XProbe.h"
 
@@ -16,6 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(XvfbWindow, ProgramOpensItsWindowAndTheScreenshotShowsIt) {
+    Testing::OwnConfigFolder Config;
     XProbe::VirtualServer Server;
     ASSERT_TRUE(Server.Running()) << "Xvfb did not start";
     const fs::path Elsewhere =
@@ -48,6 +53,47 @@ TEST(XvfbWindow, ProgramOpensItsWindowAndTheScreenshotShowsIt) {
     Testing::ExpectWindowDrawn(Shot);
     EXPECT_EQ(Shot.pixel(250, 43), qRgb(127, 127, 127)) << "no inset frame";
     EXPECT_EQ(Shot.pixel(305, 50), qRgb(255, 255, 255)) << "no inset frame";
+}
+
+// Started, moved and enlarged as a user would, closed by the close button: started again, it
+// opens where and as large as it was, from the settings file under the user's configuration
+// folder. The first start is at the design size.
+TEST(XvfbWindow, ProgramReopensWhereAndAsLargeAsItWasClosed) {
+    Testing::OwnConfigFolder Config;
+    XProbe::VirtualServer Server;
+    ASSERT_TRUE(Server.Running()) << "Xvfb did not start";
+    const std::string Display = Server.DisplayName();
+    const QRect Closed(40, 30, 480, 300);
+    for (const char* Start : {"first", "again"}) {
+        SCOPED_TRACE(Start);
+        const auto Shown = XProbe::StartAndWait(Display, {VARNOCK_PROGRAM}, 20000);
+        ASSERT_NE(Shown.Window, 0u) << "no window within 20 s";
+        QRect Place;
+        for (int Try = 0; Try < 50 && Place.size() != Closed.size(); ++Try) {
+            usleep(100000);
+            Place = XProbe::Geometry(Display, Shown.Window);
+            if (std::string(Start) == "first")
+                break;
+        }
+        if (std::string(Start) == "first") {
+            EXPECT_EQ(Place.size(), QSize(309, 192));
+            XProbe::MoveResize(Display, Shown.Window, Closed);
+            for (int Try = 0; Try < 50 && Place != Closed; ++Try) {
+                usleep(100000);
+                Place = XProbe::Geometry(Display, Shown.Window);
+            }
+            ASSERT_EQ(Place, Closed);
+            usleep(300000); // for the program to hear of it
+        } else {
+            EXPECT_EQ(Place, Closed);
+            const QImage Shot = XProbe::Grab(Display, Shown.Window);
+            EXPECT_TRUE(Shot.save(QStringLiteral(VARNOCK_BINARY_DIR "/XvfbReopened.png"), "PNG"));
+        }
+        EXPECT_EQ(XProbe::Close(Display, Shown.Window, Shown.Program, 10000), 0);
+    }
+    std::ifstream In(Config.SettingsFile());
+    const std::string Saved{std::istreambuf_iterator<char>(In), {}};
+    EXPECT_NE(Saved.find("Size=@Size(480 300)"), std::string::npos) << Saved;
 }
 
 #ifdef VARNOCK_SCENESHOT
