@@ -1,6 +1,5 @@
 #include "ui/AnalysisView.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -103,12 +102,8 @@ AnalysisView::AnalysisView(QWidget* Parent, const QString& ProgramFolder) : QDia
     connect(CmdAbout, &QPushButton::clicked, this, [this] { ShowAbout(this); });
     connect(CmdClose, &QPushButton::clicked, this, &QDialog::close);
     // F1 opens the manual here too.
-    auto* Manual = new QAction(QStringLiteral("&Manual"), this);
-    Manual->setObjectName(QStringLiteral("ActManual"));
-    Manual->setShortcut(QKeySequence::HelpContents);
-    const QString Folder = ProgramFolder.isEmpty() ? FormRuntime::ProgramFolder() : ProgramFolder;
-    connect(Manual, &QAction::triggered, this, [this, Folder] { OpenManual(this, Folder); });
-    addAction(Manual);
+    AddManualAction(*this, [Folder = ProgramFolder.isEmpty() ? FormRuntime::ProgramFolder()
+                                                             : ProgramFolder] { return Folder; });
 
     const std::pair<QWidget*, const char*> Names[] = {
         {Hill, "Hill formula"},       {Masses, "Masses"},

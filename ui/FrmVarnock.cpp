@@ -206,14 +206,11 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window), Folder(Pr
 
     // Help without a control of its own: F1 opens the manual, and the window's context menu (a
     // right click beside the controls) holds the manual and the About box.
-    auto* Manual = new QAction(QStringLiteral("&Manual"), this);
-    Manual->setObjectName(QStringLiteral("ActManual"));
-    Manual->setShortcut(QKeySequence::HelpContents);
-    connect(Manual, &QAction::triggered, this, [this] { OpenManual(this, Folder); });
+    AddManualAction(*this, [this] { return Folder; });
     auto* About = new QAction(QStringLiteral("&About Varnock"), this);
     About->setObjectName(QStringLiteral("ActAbout"));
     connect(About, &QAction::triggered, this, [this] { ShowAbout(this); });
-    addActions({Manual, About});
+    addAction(About);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     setAccessibleDescription(
         QStringLiteral("F1 opens the manual; the window's context menu holds About Varnock"));

@@ -1,5 +1,6 @@
 #include "ui/ProgramHelp.h"
 
+#include <QAction>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,16 @@ void OpenManual(QWidget* Owner, const QString& Folder) {
         FormRuntime::ShowMessage(Owner, QStringLiteral("The manual is not there: ") + Shown);
     else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(Path)))
         FormRuntime::ShowMessage(Owner, QStringLiteral("No program opened the manual, ") + Shown);
+}
+
+QAction* AddManualAction(QWidget& Window, std::function<QString()> Folder) {
+    auto* Manual = new QAction(QStringLiteral("&Manual"), &Window);
+    Manual->setObjectName(QStringLiteral("ActManual"));
+    Manual->setShortcut(QKeySequence::HelpContents);
+    QObject::connect(Manual, &QAction::triggered, &Window,
+                     [&Window, Folder = std::move(Folder)] { OpenManual(&Window, Folder()); });
+    Window.addAction(Manual);
+    return Manual;
 }
 
 void ShowAbout(QWidget* Owner) {
