@@ -191,17 +191,6 @@ QRect Geometry(const std::string& Display, unsigned long Target) {
     return Place;
 }
 
-void MoveResize(const std::string& Display, unsigned long Target, QRect Place) {
-    if (::Display* Connection = XOpenDisplay(Display.c_str())) {
-        XSetErrorHandler(ErrorsIgnored);
-        XMoveResizeWindow(Connection, Target, Place.x(), Place.y(),
-                          static_cast<unsigned>(Place.width()),
-                          static_cast<unsigned>(Place.height()));
-        XSync(Connection, False);
-        XCloseDisplay(Connection);
-    }
-}
-
 QImage Grab(const std::string& Display, unsigned long Target) {
     ::Display* Connection = XOpenDisplay(Display.c_str());
     if (!Connection)

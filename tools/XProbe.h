@@ -46,9 +46,6 @@ std::string WindowTitle(const std::string& Display, unsigned long Window);
 // The window's place on the screen and its size; null when it can't be read.
 QRect Geometry(const std::string& Display, unsigned long Window);
 
-// Moves and sizes the window as a user dragging it would, and waits until the server has done it.
-void MoveResize(const std::string& Display, unsigned long Window, QRect Place);
-
 // The window's contents; null when it can't be read.
 QImage Grab(const std::string& Display, unsigned long Window);
 
