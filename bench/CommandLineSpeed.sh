@@ -4,7 +4,9 @@
 #   1. varnock --mass H2O beside /bin/true and beside ReadTable, a C program that only opens
 #      and reads elements.dat: the goal is within 2 times ReadTable;
 #   2. varnock --list over 100,000 generated formulas (FormulaList: 1 to 30 entries, groups,
-#      hydrates and charges among them), written to a file: formulas a second, goal 200,000.
+#      hydrates and charges among them), written to a file: formulas a second, goal 200,000;
+#   3. the same list with an adduct ion's m/z as its column, --fields 'mz[M+H]+', and with
+#      the monoisotopic mass beside it: goal 200,000 too.
 #
 #   bench/CommandLineSpeed.sh [BUILD_DIR]      (default: build; needs hyperfine)
 set -eu
@@ -29,3 +31,13 @@ hyperfine -N --warmup 2 --runs 20 --export-json "$Work/list.json" \
     --output "$Work/masses.tsv" "$Build/varnock --list $Work/formulas.txt"
 awk -v S="$(Mean "$Work/list.json" 1)" \
     'BEGIN { printf "varnock --list: %.0f formulas a second (goal >= 200000)\n", 100000 / S }'
+
+# The charged formulas among them take no adduct: their notices make the status 1 (-i).
+hyperfine -N -i --warmup 2 --runs 20 --export-json "$Work/adduct.json" --output "$Work/masses.tsv" \
+    "$Build/varnock --list $Work/formulas.txt --fields mz[M+H]+" \
+    "$Build/varnock --list $Work/formulas.txt --fields mono,mz[M+H]+"
+for Run in 1 2; do
+    awk -v S="$(Mean "$Work/adduct.json" $Run)" -v R=$Run 'BEGIN {
+        printf "varnock --list --fields %s: %.0f formulas a second (goal >= 200000)\n",
+            R == 1 ? "mz[M+H]+" : "mono,mz[M+H]+", 100000 / S }'
+done

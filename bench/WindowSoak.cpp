@@ -51,7 +51,8 @@ const std::vector<Formula> Mix = {
     {"H2O", 0, false},
     {"C6H12O6", 0, false},
     {"Fe2(SO4)3", 0, false},
-    {"Fe3+", 1, true}, // a count or a charge: refused with both writings
+    {"Fe3+", 0, false},  // read as a charge, with a reading note in the report
+    {"Fe+2 3", 1, true}, // a blank splits the charge: refused
     {"NaCl", 0, false},
     {"XxO2", 1, false}, // Xx is missing: a notice, then the rest
     {"CH3COOH", 0, false},

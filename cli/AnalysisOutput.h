@@ -5,7 +5,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/AdductTable.h"
 #include "core/Analysis.h"
 #include "core/AnalysisText.h"
 
@@ -16,8 +18,16 @@ std::string AnalysisJson(std::string_view Formula, const FormulaAnalysis& Analys
                          bool FineStructure);
 
 // Text of one --list field: mono, nominal, mz, hill, composition. Empty when the analysis
-// gives none.
+// gives none. An adduct's m/z field, mz[M+H]+, is the m/z of the ion it names.
 std::string AnalysisField(std::string_view Field, const FormulaAnalysis& Analysis,
                           char DecimalSeparator);
+
+// The adduct a field names, "mz" and an adduct: "[M+H]+" of "mz[M+H]+"; empty for any other.
+std::string_view FieldAdduct(std::string_view Field);
+
+// The adducts asked for, each a name of the table (which may be null) or the notation; a
+// refused one is left out, its notice added to Refusals.
+std::vector<NamedAdduct> ReadAdducts(const std::vector<std::string>& Texts,
+                                     const AdductTable* Table, std::vector<std::string>& Refusals);
 
 } // namespace Varnock

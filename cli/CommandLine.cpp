@@ -10,6 +10,7 @@
 #include "core/Calculation.h"
 #include "core/ElementTable.h"
 #include "core/RunTimeError.h"
+#include "core/TextFile.h"
 #include "core/TextRules.h"
 #include "core/TypedFormula.h"
 
@@ -35,6 +36,12 @@ standard error, each after the formula it is about.
                     monoisotopic and nominal mass; m/z when it is charged
                     (Fe^3+, C8H11N4O2^+); the composition by element; and the
                     isotope pattern's peaks down to 0.01 % of the highest
+  --adduct LIST   with --analysis, the adduct ions of each formula too: their
+                    formula, m/z and isotope pattern. LIST is comma-separated,
+                    each adduct written [kM+X-Y]z with X and Y formulas, as in
+                    '[M+H]+,[M+Na]+,[M-H]-,[M+2H]2+,[2M+H]+,[M-H2O+H]+', or a
+                    name from adducts.dat beside the element table; quote it,
+                    as the shell reads [ ]
   --json          with --analysis, one JSON object per formula and line
   --resolution R  with --analysis, the isotope pattern's fine structure: peaks
                     closer than R merged, R in u (0.01, 0.01u) or ppm (5ppm);
@@ -50,29 +57,33 @@ standard error, each after the formula it is about.
   --csv           with --list, write comma-separated values instead
   --fields LIST   with --list, the columns between formula and notices, from
                     mass, mono, nominal, mz, hill, composition (mass alone by
-                    default): --fields mass,mono,mz,hill,composition
+                    default): --fields mass,mono,mz,hill,composition; and
+                    mz followed by an adduct, the m/z of that adduct ion:
+                    --fields 'mono,mz[M+H]+,mz[M-H]-'
   --table FILE    read atomic weights from FILE instead of elements.dat beside
                     the program
   --point         write the decimal separator as ".", whatever the locale
       --help      display this help and exit
       --version   output version information and exit
 
-With --mass and --list, an empty mass means that the formula gives no complete
-mass: it was refused, or names an element the table lacks; the notice says why.
-A notice that only tells how a formula was read keeps its mass.
+An empty mass means that the formula gives no complete mass: it was refused, or
+names an element the table lacks; the notice says why. A reading note, which only
+tells how a formula was read, keeps the mass.
 
 Formulas are read as chemists write them: Ca(OH)2, K4[Fe(CN)6], CuSO4*5H2O,
 CaCO3 6H2O, NH3 . 2HCl, 2H2O, Fe0.95O, SO4^2-; subscript digits and superscript
 charges may be pasted. A point between a whole count and a whole number that an
 element follows, as in CuSO4.5H2O, separates parts unless the formula has other
-decimals; a notice then says how to write the decimal count: CuS(O4.5)H2O.
+decimals; a note then says how to write the decimal count: CuS(O4.5)H2O.
+Ions are read as written in plain text: Fe3+, NH4+, SO42-, [Fe(CN)6]4-, SO4 2-,
+SO4(2-); where digits could also be a count, a note says how to write it.
 A mass number and a symbol in square brackets is a labelled isotope: [13C]H4,
 [2H]2O; D and T are 2H and 3H unless the element table has rows for them.
 
 Exit status:
- 0  every formula gave a mass without a notice,
- 1  a formula was refused, was empty, named an element the table lacks, or was
-      read as a notice tells,
+ 0  every formula gave its whole mass, with or without reading notes,
+ 1  a formula or an adduct was refused, a formula was empty or named an element
+      the table lacks, or can't form an adduct ion asked for,
  2  the command line could not be understood,
  3  the element table can't be read.
 )";
@@ -85,6 +96,9 @@ There is NO WARRANTY, to the extent permitted by law.
 )";
 
 enum class Mode { Report, Mass, Analysis, List, Help, Version };
+
+// The list's columns between formula and notices when --fields doesn't choose them.
+const std::vector<std::string> ListFields = {"mass"};
 
 // The columns --fields offers besides the formula and the notices.
 const std::vector<std::string_view> FieldNames = {"mass", "mono", "nominal",
@@ -100,6 +114,7 @@ struct Options {
     AnalysisOptions Pattern;
     std::optional<std::string> Table;
     std::optional<std::string> Isotopes;
+    std::vector<std::string> Adducts; // as --adduct gives them
     std::string ListFile;
     std::vector<std::string> Formulas;
 };
@@ -127,41 +142,36 @@ public:
     void AppendReport(const std::string& Line) override { Report += Line; }
     void SetMassText(const std::string& Text) override { Mass = Text; }
     void Notice(const std::string& Message) override { Notices.push_back(Message); }
+    void ReadingNote(const std::string& Note) override { Notes.push_back(Note); }
     bool ShowsReport() const override { return WantsReport; }
-    void MassIsPartial() override { Partial = true; }
 
     void Clear() {
         Report.clear();
         Mass.clear();
         Notices.clear();
-        Partial = false;
+        Notes.clear();
     }
-
-    // The mass where it stands alone: none where an element was left out of it.
-    std::string WholeMass() const { return Partial ? std::string() : Mass; }
 
     bool WantsReport = true;
     std::string Report;
     std::string Mass;
     std::vector<std::string> Notices;
-    bool Partial = false;
+    std::vector<std::string> Notes;
 };
 
 std::vector<std::string> ReadFields(const std::string& List) {
     std::vector<std::string> Fields;
-    for (std::size_t Start = 0; Start <= List.size();) {
-        std::size_t End = List.find(',', Start);
-        if (End == std::string::npos)
-            End = List.size();
-        const std::string Field = List.substr(Start, End - Start);
-        if (std::find(FieldNames.begin(), FieldNames.end(), Field) == FieldNames.end()) {
+    for (const std::string_view Field : RowFields(List))
+        Fields.emplace_back(Field);
+    for (const std::string& Field : Fields) {
+        if (FieldAdduct(Field).empty() &&
+            std::find(FieldNames.begin(), FieldNames.end(), Field) == FieldNames.end()) {
             std::string Names;
             for (const auto Name : FieldNames)
                 Names += (Names.empty() ? "" : ", ") + std::string(Name);
-            throw UsageError{"invalid field '" + Field + "' for --fields (one of " + Names + ")"};
+            throw UsageError{"invalid field '" + Field + "' for --fields (one of " + Names +
+                             ", or mz and an adduct: mz[M+H]+)"};
         }
-        Fields.push_back(Field);
-        Start = End + 1;
     }
     return Fields;
 }
@@ -195,6 +205,7 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
     Options Read;
     bool Analysis = false;
     bool Listed = false;
+    bool Adducted = false;
     bool OptionsEnd = false;
     const auto Value = [&](std::size_t& Index, std::string_view Name,
                            std::string_view Given) -> std::string {
@@ -238,6 +249,11 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
             Read.Json = true;
         } else if (Name == "--fields") {
             Read.Fields = ReadFields(Value(Index, Name, Given));
+        } else if (Name == "--adduct") {
+            const std::string List = Value(Index, Name, Given);
+            for (const std::string_view Adduct : RowFields(List))
+                Read.Adducts.emplace_back(Adduct);
+            Adducted = true;
         } else if (Name == "--resolution") {
             Read.Resolution = Value(Index, Name, Given);
             ReadResolution(*Read.Resolution, Read.Pattern);
@@ -270,6 +286,8 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
         throw UsageError{"--json goes with --analysis"};
     } else if (Read.Resolution) {
         throw UsageError{"--resolution goes with --analysis"};
+    } else if (Adducted) {
+        throw UsageError{"--adduct goes with --analysis"};
     }
     if (Read.Pattern.Resolution > 0 && !HasFineStructure())
         throw UsageError{"--resolution: this build of varnock has no fine structure"};
@@ -358,7 +376,7 @@ public:
     Run(const Options& Chosen, CommandLineIo& Io)
         : Chosen(Chosen), Io(Io),
           Path(Chosen.Table ? *Chosen.Table : Io.ProgramFolder + std::string(ElementTableName)),
-          Separator(Chosen.Point ? '.' : Io.DecimalSeparator) {}
+          Separator(Chosen.Point ? '.' : Io.DecimalSeparator), Pattern(Chosen.Pattern) {}
 
     int Go() {
         const ElementTable Table(Path);
@@ -376,13 +394,22 @@ public:
         if (Chosen.Chosen == Mode::Analysis) {
             const ElementSnapshot Weights(Table);
             ReadIsotopes();
+            Pattern.Adducts = AdductsAsked(Chosen.Adducts);
             for (std::size_t Index = 0; Index < Chosen.Formulas.size(); ++Index)
                 Analysed(Chosen.Formulas[Index], Weights, Index > 0);
         } else if (Snapshot) {
-            if (Chosen.Fields &&
-                std::any_of(Chosen.Fields->begin(), Chosen.Fields->end(),
-                            [](const std::string& Name) { return Name != "mass"; }))
+            const std::vector<std::string> Fields = Chosen.Fields.value_or(ListFields);
+            if (Fields != ListFields)
                 ReadIsotopes();
+            std::vector<std::string> Named;
+            for (const std::string& Field : Fields)
+                if (const std::string_view Adduct = FieldAdduct(Field); !Adduct.empty())
+                    Named.emplace_back(Adduct);
+            // The list's own mass column weighs the formula; shares only for its composition.
+            Columns.Pattern = false;
+            Columns.Shares = std::find(Fields.begin(), Fields.end(), "composition") != Fields.end();
+            Columns.Adducts = AdductsAsked(Named);
+            Columns.IonMassToChargeOnly = true;
             List(*Snapshot);
         } else {
             for (std::size_t Index = 0; Index < Chosen.Formulas.size(); ++Index)
@@ -422,11 +449,6 @@ private:
                 return;
             }
             Calculate(Entries, Typed, Reading, Weights, View, Separator);
-            // The list's own mass column weighs the formula; shares only for its composition.
-            AnalysisOptions Columns;
-            Columns.Pattern = false;
-            Columns.Shares = std::find(Chosen.Fields->begin(), Chosen.Fields->end(),
-                                       "composition") != Chosen.Fields->end();
             *Analysed = Analyse(Typed, Reading, Weights, Isotopes.get(), Columns);
         }
         Noticed = Noticed || !View.Notices.empty();
@@ -452,6 +474,28 @@ private:
         Noticed = Noticed || !Isotopes->Notices().empty();
     }
 
+    // The adducts asked for, read with the names of the adduct table when there are any; what
+    // can't be read is told once, before any formula.
+    std::vector<NamedAdduct> AdductsAsked(const std::vector<std::string>& Texts) {
+        if (Texts.empty())
+            return {};
+        std::vector<std::string> Told;
+        std::unique_ptr<AdductTable> Named;
+        const std::string TablePath = AdductTableBeside(Path);
+        try {
+            Named = std::make_unique<AdductTable>(TablePath);
+            Told = Named->Notices();
+        } catch (const RunTimeError& Failure) {
+            Told.push_back(ErrorNumberText(Failure.Number()) + " reading " + TablePath +
+                           ": no named adducts");
+        }
+        std::vector<NamedAdduct> Read = ReadAdducts(Texts, Named.get(), Told);
+        for (const std::string& Notice : Told)
+            Io.Err.Line(LineEnded(std::string(Program) + ": " + Notice));
+        Noticed = Noticed || !Told.empty();
+        return Read;
+    }
+
     // The analysis of a formula the box would hold; else why not.
     FormulaAnalysis Analysis(const std::string& Formula, const ElementWeights& Weights,
                              const AnalysisOptions& Options) const {
@@ -465,13 +509,16 @@ private:
     }
 
     void Analysed(const std::string& Formula, const ElementWeights& Weights, bool After) {
-        const FormulaAnalysis Result = Analysis(Formula, Weights, Chosen.Pattern);
-        Noticed = Noticed || !Result.Notices.empty();
+        const FormulaAnalysis Result = Analysis(Formula, Weights, Pattern);
+        // An ion that can't be formed is told with the formula; JSON tells it with the ion.
+        std::vector<std::string> Notices = Result.Notices;
+        for (const IonAnalysis& Ion : Result.Ions)
+            Notices.insert(Notices.end(), Ion.Ion.Notices.begin(), Ion.Ion.Notices.end());
+        Noticed = Noticed || !Notices.empty();
         if (Chosen.Json) {
-            Io.Out.Line(LineEnded(AnalysisJson(Formula, Result, Chosen.Pattern.Resolution > 0)));
+            Io.Out.Line(LineEnded(AnalysisJson(Formula, Result, Pattern.Resolution > 0)));
         } else {
-            for (const auto& Notice : Result.Notices)
-                Io.Err.Line(LineEnded(Formula + ": " + Notice));
+            Tell(Formula, Notices, Result.Notes);
             if (Result.Read)
                 Io.Out.Line((After ? std::string(Io.LineEnd) : std::string()) +
                             AnalysisText(Result, Separator, Io.LineEnd));
@@ -479,13 +526,21 @@ private:
         Io.Out.Flush();
     }
 
+    // Notices, then reading notes, a line each on standard error.
+    void Tell(const std::string& Formula, const std::vector<std::string>& Notices,
+              const std::vector<std::string>& Notes) {
+        for (const auto* Told : {&Notices, &Notes})
+            for (const auto& Each : *Told)
+                Io.Err.Line(LineEnded(Formula + ": " + Each));
+    }
+
     void Single(const std::string& Formula, const ElementWeights& Weights, bool After) {
         Weigh(Formula, Weights);
-        for (const auto& Notice : View.Notices)
-            Io.Err.Line(LineEnded(Formula + ": " + Notice));
+        Tell(Formula, View.Notices, View.Notes);
         if (Chosen.Chosen == Mode::Mass) {
-            Io.Out.Line(LineEnded(View.WholeMass()));
-        } else if (!View.Mass.empty()) {
+            Io.Out.Line(LineEnded(View.Mass));
+        } else if (!View.Report.empty()) {
+            // Where an element is missing, the report without the mass: the total says so.
             std::string Block = After ? std::string(Io.LineEnd) : std::string();
             Block += LineEnded(ReportHeading());
             for (std::size_t Start = 0; Start < View.Report.size();) {
@@ -493,7 +548,7 @@ private:
                 Block += LineEnded(View.Report.substr(Start, End - Start));
                 Start = End + LineFeed.size();
             }
-            Block += LineEnded("Formula Mass: " + View.Mass);
+            Block += LineEnded("Formula Mass:" + (View.Mass.empty() ? "" : " " + View.Mass));
             Io.Out.Line(Block);
         }
         Io.Out.Flush();
@@ -517,9 +572,8 @@ private:
             }
         } Closing{Input};
 
-        const std::vector<std::string> Fields =
-            Chosen.Fields ? *Chosen.Fields : std::vector<std::string>{"mass"};
-        const bool Analysed = Fields != std::vector<std::string>{"mass"};
+        const std::vector<std::string> Fields = Chosen.Fields.value_or(ListFields);
+        const bool Analysed = Fields != ListFields;
         std::string Heading = "formula";
         for (const auto& Name : Fields)
             Heading += Between + (Name == "mass" ? std::string("mass (g)") : Name);
@@ -536,16 +590,20 @@ private:
                 continue;
             FormulaAnalysis Result;
             Weigh(Formula, Weights, Analysed ? &Result : nullptr);
-            std::string Mass = View.WholeMass();
+            std::string Mass = View.Mass;
             if (Mass.size() >= MassUnit.size() &&
                 Mass.compare(Mass.size() - MassUnit.size(), MassUnit.size(), MassUnit) == 0)
                 Mass.resize(Mass.size() - MassUnit.size());
             std::string Line = Field(Formula, Csv);
-            std::vector<std::string>& Notices = View.Notices;
+            std::vector<std::string> Notices = View.Notices;
             if (Analysed) {
                 // What the calculation refused or missed, the analysis need not tell again.
-                if (Notices.empty())
+                if (Notices.empty()) {
                     Notices = Result.Notices;
+                    for (const IonAnalysis& Ion : Result.Ions)
+                        Notices.insert(Notices.end(), Ion.Ion.Notices.begin(),
+                                       Ion.Ion.Notices.end());
+                }
                 Noticed = Noticed || !Notices.empty();
                 for (const auto& Name : Fields)
                     Line +=
@@ -554,6 +612,7 @@ private:
             } else {
                 Line += Between + Field(Mass, Csv);
             }
+            Notices.insert(Notices.end(), View.Notes.begin(), View.Notes.end());
             std::string Joined;
             for (const auto& Notice : Notices)
                 Joined += (Joined.empty() ? "" : "; ") + Notice;
@@ -576,6 +635,8 @@ private:
     BasVarnock Entries;
     CollectingView View;
     std::unique_ptr<IsotopeTable> Isotopes;
+    AnalysisOptions Pattern; // as chosen, with the adducts read
+    AnalysisOptions Columns; // what --list --fields asks of the analysis
     bool Noticed = false;
 };
 

@@ -14,10 +14,6 @@ namespace Varnock {
 
 namespace {
 
-bool IsDigit(char Character) {
-    return Character >= '0' && Character <= '9';
-}
-
 // Hill order: C first and H next when there is carbon, the rest alphabetical; isotopes after
 // their element, lightest first. As a number, with room for a row index below it.
 std::uint64_t HillKey(const CompositionRow& Row, bool Carbon) {
@@ -60,20 +56,11 @@ public:
     }
 
 private:
-    // D and T stand for 2H and 3H unless the isotope table has them as elements.
-    int HeavyHydrogen(const FormulaEntry& Entry) const {
-        if (Entry.MassNumber != 0 || (Entry.Symbol != "D" && Entry.Symbol != "T"))
-            return 0;
-        if (Isotopes && !Isotopes->Of(Entry.Symbol).empty())
-            return 0;
-        return Entry.Symbol == "D" ? 2 : 3;
-    }
-
     void Compose(const std::vector<FormulaEntry>& Entries) {
         Rows.reserve(Entries.size());
         Symbols.reserve(Entries.size());
         for (const FormulaEntry& Entry : Entries) {
-            const int Heavy = HeavyHydrogen(Entry);
+            const int Heavy = HeavyHydrogen(Entry.Symbol, Entry.MassNumber, Isotopes);
             const std::string_view Element = Heavy ? std::string_view("H") : Entry.Symbol;
             const int MassNumber = Heavy ? Heavy : Entry.MassNumber;
             auto Row = std::find_if(Rows.begin(), Rows.end(), [&](const CompositionRow& Each) {
@@ -153,8 +140,7 @@ private:
         bool Whole = true;
         std::vector<PatternAtoms> Atoms;
         for (const CompositionRow& Row : Result.Composition) {
-            const Isotope* Main = Row.MassNumber == 0 ? Isotopes->MostAbundant(Row.Element)
-                                                      : Isotopes->Find(Row.Element, Row.MassNumber);
+            const Isotope* Main = ExactIsotope(*Isotopes, Row.Element, Row.MassNumber);
             if (!Main) {
                 Result.Notices.push_back(
                     "Isotopes: " + Isotopes->Path() + " has no " +
@@ -189,7 +175,8 @@ private:
         if (!Options.Pattern)
             return;
         if (!Whole) {
-            Result.Notices.push_back("Isotope pattern: it needs whole counts");
+            // The masses stand; only the pattern can't be given.
+            Result.Notes.push_back("Isotope pattern: it needs whole counts");
             return;
         }
         if (Options.Resolution > 0 && !HasFineStructure()) {
@@ -216,38 +203,52 @@ private:
     std::vector<std::string> Typed;   // as typed, per row of the composition
 };
 
-} // namespace
-
-int ChargeOf(std::string_view Formula) {
-    // The charge is what follows the first sign or caret of the formula's last run of digits,
-    // blanks, signs and carets; digits before it are a count.
-    std::size_t Start = Formula.size();
-    while (Start > 0) {
-        const char Character = Formula[Start - 1];
-        if (!IsDigit(Character) && Character != ' ' && Character != '\t' && Character != '\n' &&
-            Character != '+' && Character != '-' && Character != '^')
-            break;
-        --Start;
+IonAnalysis AnalyseIon(const std::vector<FormulaEntry>& Molecule, const FormulaAnalysis& Of,
+                       const NamedAdduct& Asked, const ElementWeights& Elements,
+                       const IsotopeTable* Isotopes, const AnalysisOptions& Options) {
+    IonAnalysis Made{Asked.Name, {}};
+    FormulaAnalysis& Ion = Made.Ion;
+    const Adduct& Adding = Asked.Ion;
+    const auto Head = [&Asked] { return "Adduct " + Asked.Name + ": "; };
+    if (Of.Charge != 0) {
+        Ion.Notices.push_back(Head() + "the formula is charged already; give it neutral");
+        return Made;
     }
-    const std::size_t First = Formula.find_first_of("^+-", Start);
-    if (First == std::string_view::npos)
-        return 0;
-    int Size = 0, Signs = 0;
-    char Sign = 0;
-    for (std::size_t At = First; At < Formula.size(); ++At) {
-        const char Character = Formula[At];
-        if (IsDigit(Character)) {
-            Size = Size * 10 + (Character - '0');
-        } else if (Character == '+' || Character == '-') {
-            Sign = Character;
-            ++Signs;
+    if (Options.IonMassToChargeOnly) {
+        if (const auto Lacking = LackingEntry(Adding, Molecule)) {
+            Ion.Notices.push_back(LackingNotice(Adding, *Lacking));
+            return Made;
         }
-        if (Size > 1000000)
-            break;
+        Ion.Read = true;
+        Ion.Charge = Adding.Charge;
+        if (const auto Shift = AdductShift(Adding, *Isotopes))
+            Ion.MassToCharge = AdductMassToCharge(Adding, *Of.Monoisotopic, *Shift);
+        else
+            Ion.Notices.push_back(Head() + "Isotopes: " + Isotopes->Path() +
+                                  " lacks an isotope it adds or removes");
+        return Made;
     }
-    const int Magnitude = Size > 0 ? Size : Signs;
-    return Sign == '-' ? -Magnitude : Magnitude;
+    const IonFormula Formed = FormIon(Adding, Molecule);
+    if (Formed.Lacking) {
+        Ion.Notices.push_back(LackingNotice(Adding, *Formed.Lacking));
+        return Made;
+    }
+    Ion.Read = true;
+    Ion.Charge = Adding.Charge;
+    // The molar mass of the molecule is the formula's; an ion's shares tell nothing more.
+    AnalysisOptions OfIon;
+    OfIon.Pattern = Options.Pattern;
+    OfIon.Shares = false;
+    OfIon.Resolution = Options.Resolution;
+    OfIon.Ppm = Options.Ppm;
+    OfIon.Cut = Options.Cut;
+    Analyser(Elements, Isotopes, OfIon, Ion).Run(Formed.Entries);
+    for (std::string& Notice : Ion.Notices)
+        Notice.insert(0, Head());
+    return Made;
 }
+
+} // namespace
 
 FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Elements,
                         const IsotopeTable* Isotopes, const AnalysisOptions& Options) {
@@ -275,12 +276,15 @@ FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Readi
         return Result;
     }
     Result.Read = true;
-    Result.Charge = ChargeOf(Formula.Text);
+    Result.Charge = Reading.Charge;
+    // As after a calculation: how the formula was read, where another reading was possible.
+    Result.Notes = ReadingNotes(Reading, Formula);
     Analyser(Elements, Isotopes, Options, Result).Run(Reading.Entries);
-    // As after a calculation: how a point or a blank was read, when another reading was possible.
-    const std::string HowRead = ReadingNotice(Reading, Formula);
-    if (!HowRead.empty())
-        Result.Notices.push_back(HowRead);
+    // Without the molecule's exact mass its notices say why there are no ions either.
+    for (const NamedAdduct& Asked : Options.Adducts)
+        if (Result.Monoisotopic)
+            Result.Ions.push_back(
+                AnalyseIon(Reading.Entries, Result, Asked, Elements, Isotopes, Options));
     return Result;
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 
 // What a chemist checks a formula against: the formula in Hill order, the composition by
-// element, the molar, monoisotopic and nominal masses, m/z for a charged formula, and the
-// isotope pattern.
+// element, the molar, monoisotopic and nominal masses, m/z for a charged formula, the isotope
+// pattern, and the adduct ions a mass spectrum shows of it.
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/AdductTable.h"
 #include "core/ElementTable.h"
 #include "core/FormulaReader.h"
 #include "core/IsotopePattern.h"
@@ -25,6 +26,11 @@ struct AnalysisOptions {
     bool Ppm = false;
     // Peaks below this share of the highest are left out: 0.01 %.
     double Cut = 1e-4;
+    // The adduct ions of the formula to analyse too.
+    std::vector<NamedAdduct> Adducts;
+    // Each ion's m/z alone, from the molecule's monoisotopic mass and the adduct's shift: no
+    // formula, composition or pattern of the ion, as a list's columns need.
+    bool IonMassToChargeOnly = false;
 };
 
 // One element of the composition, its counts summed over the whole formula. A labelled
@@ -43,6 +49,8 @@ struct PatternPeak {
     double Intensity = 0; // percent of the highest peak
 };
 
+struct IonAnalysis;
+
 struct FormulaAnalysis {
     bool Read = false; // the formula was read; else Notices says why not
     std::string Hill;  // with the charge after ^ when there is one
@@ -53,7 +61,19 @@ struct FormulaAnalysis {
     int Charge = 0;
     std::optional<double> MassToCharge;
     std::vector<PatternPeak> Pattern;
+    // What keeps a result from being given, or makes one incomplete.
     std::vector<std::string> Notices;
+    // How the formula was read where another reading was possible; the results stand.
+    std::vector<std::string> Notes;
+    std::vector<IonAnalysis> Ions; // one per adduct asked for, when the formula was read
+};
+
+// An adduct ion of the formula: the ion's formula (k*M plus the added, less the removed) with
+// its charge, its monoisotopic mass, m/z and isotope pattern at m/z, or why there is none.
+struct IonAnalysis {
+    std::string Name;
+    // Read when the ion was formed; the composition has no masses or shares.
+    FormulaAnalysis Ion;
 };
 
 // Isotopes may be null when the isotope table can't be read: then only the molar mass, the
@@ -64,8 +84,5 @@ FormulaAnalysis Analyse(const TypedFormula& Formula, const ElementWeights& Eleme
 FormulaAnalysis Analyse(const TypedFormula& Formula, const FormulaReading& Reading,
                         const ElementWeights& Elements, const IsotopeTable* Isotopes,
                         const AnalysisOptions& Options);
-
-// The charge written at the end of a formula that reads: ^2-, ^+, +3, --; 0 when none.
-int ChargeOf(std::string_view Formula);
 
 } // namespace Varnock

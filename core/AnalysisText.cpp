@@ -51,6 +51,13 @@ std::string PeakMassHeading(const FormulaAnalysis& Analysis) {
     return Analysis.Charge ? "m/z" : "Mass";
 }
 
+std::array<std::string, 3> IonCells(const IonAnalysis& Ion, char Separator) {
+    const FormulaAnalysis& Formed = Ion.Ion;
+    return {Ion.Name, Formed.Read ? Formed.Hill : std::string(),
+            Formed.MassToCharge ? FixedText(*Formed.MassToCharge, MassPlaces, Separator)
+                                : std::string()};
+}
+
 std::string AnalysisText(const FormulaAnalysis& Analysis, char Separator,
                          std::string_view LineEnd) {
     const std::string End(LineEnd);
@@ -62,13 +69,25 @@ std::string AnalysisText(const FormulaAnalysis& Analysis, char Separator,
         const auto Cells = CompositionCells(Analysis, Row, Separator);
         Text += Cells[0] + "\t" + Cells[1] + "\t" + Cells[2] + "\t" + Cells[3] + End;
     }
-    if (!Analysis.Pattern.empty()) {
-        Text += PeakMassHeading(Analysis) + "\tIntensity %" + End;
-        for (const PatternPeak& Peak : Analysis.Pattern) {
+    const auto Peaks = [&](const std::string& Heading, const std::vector<PatternPeak>& Pattern) {
+        if (Pattern.empty())
+            return;
+        Text += Heading + "\tIntensity %" + End;
+        for (const PatternPeak& Peak : Pattern) {
             const auto Cells = PeakCells(Peak, Separator);
             Text += Cells[0] + "\t" + Cells[1] + End;
         }
+    };
+    Peaks(PeakMassHeading(Analysis), Analysis.Pattern);
+    if (Analysis.Ions.empty())
+        return Text;
+    Text += "Adduct\tIon\tm/z" + End;
+    for (const IonAnalysis& Ion : Analysis.Ions) {
+        const auto Cells = IonCells(Ion, Separator);
+        Text += Cells[0] + "\t" + Cells[1] + "\t" + Cells[2] + End;
     }
+    for (const IonAnalysis& Ion : Analysis.Ions)
+        Peaks(Ion.Name + " m/z", Ion.Ion.Pattern);
     return Text;
 }
 

@@ -30,7 +30,11 @@ std::array<std::string, 2> PeakCells(const PatternPeak& Peak, char DecimalSepara
 // The heading of the peaks' mass column: "m/z" for a charged formula, else "Mass".
 std::string PeakMassHeading(const FormulaAnalysis& Analysis);
 
-// The whole block, lines ended with LineEnd.
+// One adduct ion: its name, the ion's Hill formula and its m/z, empty where there is none.
+std::array<std::string, 3> IonCells(const IonAnalysis& Ion, char DecimalSeparator);
+
+// The whole block, lines ended with LineEnd: the formula's analysis, then its adduct ions and
+// the pattern of each at its m/z.
 std::string AnalysisText(const FormulaAnalysis& Analysis, char DecimalSeparator,
                          std::string_view LineEnd);
 

@@ -1,5 +1,7 @@
 #include "core/Calculation.h"
 
+#include <set>
+
 #include "core/FormulaReader.h"
 #include "core/RunTimeError.h"
 #include "core/SystemServices.h"
@@ -40,12 +42,12 @@ public:
         Table.Reset(Entries);
         if (View.ShowsReport()) {
             Append(Separator + std::string(LineFeed));
+            // Marked where elements are missing, so that it is not taken for the formula's mass.
             Append("Total: " + std::string(TabChar) + Text(Total) + std::string(TabChar) + "  " +
-                   Text(PercentSum) + "%" + std::string(LineFeed));
+                   Text(PercentSum) + "%" + (Missing.empty() ? "" : "  (without " + Missing + ")") +
+                   std::string(LineFeed));
         }
-        if (Partial)
-            View.MassIsPartial();
-        View.SetMassText(ToUtf8(Text(Total) + std::string(MassUnit)));
+        View.SetMassText(Missing.empty() ? ToUtf8(Text(Total) + std::string(MassUnit)) : "");
     }
 
 private:
@@ -71,9 +73,12 @@ private:
         for (int Index = 1; Index <= Entries; ++Index) {
             const Value& Mass = Table.ElementMass(Index);
             if (Mass.IsZero()) {
-                Partial = true;
-                View.Notice("Element: " + ToUtf8(Table.ElementSymbol(Index).Text()) +
-                            " Doesn't exist in database");
+                const std::string Symbol = Table.ElementSymbol(Index).Text();
+                View.Notice("Element: " + ToUtf8(Symbol) + " Doesn't exist in database");
+                if (!Told.contains(Symbol)) {
+                    Told.insert(Symbol);
+                    Missing += (Missing.empty() ? "" : ", ") + Symbol;
+                }
                 continue;
             }
             if (!Total.IsZero()) {
@@ -105,7 +110,8 @@ private:
     const FormulaEntry* ReadEntries = nullptr; // as read, one per slot used
     Value Total;
     Value PercentSum;
-    bool Partial = false;
+    std::string Missing; // the symbols the table lacks, as the report names them
+    std::set<std::string> Told;
 };
 
 } // namespace
@@ -143,9 +149,8 @@ void CalculateRead(BasVarnock& Table, const TypedFormula& Formula, const Formula
                                 " elements, at most " + std::to_string(EntrySlots) +
                                 " can be calculated");
     Calculation(Table, Elements, View, DecimalSeparator).Run(Reading.Entries);
-    const std::string HowRead = ReadingNotice(Reading, Formula);
-    if (!HowRead.empty())
-        View.Notice(HowRead);
+    for (const std::string& Note : ReadingNotes(Reading, Formula))
+        View.ReadingNote(Note);
 }
 
 } // namespace

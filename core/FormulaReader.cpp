@@ -51,9 +51,16 @@ struct Stop {
     FormulaResult Result;
     std::size_t Position;
     std::size_t Other = 0;
-    std::size_t Unit = 0;
-    std::size_t CountStart = 0;
 };
+
+// A charge's size: digits, at most six of them.
+int ChargeSize(std::string_view Digits) {
+    int Size = 0;
+    for (const char Digit : Digits)
+        Size = Size * 10 + (Digit - '0');
+    return Size;
+}
+constexpr std::size_t ChargeDigitsMost = 6;
 
 class Reader {
 public:
@@ -79,6 +86,8 @@ public:
     std::optional<CountPoint> Ambiguous;
     // The point before the current part, when the digits after it could have been a count.
     std::optional<CountPoint> PartPoint;
+    int Charge = 0;
+    std::optional<ChargeDigits> ChargeRead;
 
 private:
     struct Group {
@@ -125,6 +134,9 @@ private:
         AtPartStart = false;
         if (Character == '[' && DigitAt(At + 1))
             return ReadIsotope(At);
+        if (Character == '(' && Last != Nothing && Groups.empty())
+            if (const std::size_t End = BracketCharge(At))
+                return End;
         if (Closer(Character)) {
             Groups.push_back({At, Closer(Character), Entries.size()});
             Last = Nothing;
@@ -137,11 +149,16 @@ private:
                 At + 1 < Text.size() && IsSecondLetter(static_cast<unsigned char>(Text[At + 1]));
             const std::size_t Length = TwoLetters ? 2 : 1;
             Entries.push_back({std::string(Text.substr(At, Length)), Value(1)});
-            return ReadCount(Skip(At + Length), Entries.size() - 1, At);
+            return ReadCount(At + Length, Entries.size() - 1, At);
         }
-        // Digits after a number and a blank: the number has ended, and these start a new part.
-        if (IsDigit(Character) && At > 0 && IsBlank(Text[At - 1]) && DigitBefore(At))
+        // Digits after a number and a blank: the number has ended, and these start a new part,
+        // unless a sign after them ends the formula: then they are its charge (SO4 2-).
+        if (IsDigit(Character) && At > 0 && IsBlank(Text[At - 1]) && DigitBefore(At)) {
+            if (Groups.empty())
+                if (const std::size_t Sign = SignEnding(At))
+                    return EndWithCharge(At, DigitsEnd(At), Sign);
             return Separate(At, At);
+        }
         if (IsPartSeparator(Character))
             return Separate(At, Skip(At + 1));
         if (Character == '.')
@@ -171,7 +188,7 @@ private:
         if (Length == 0 || Text[At + Length] != ']')
             throw Stop{FormulaResult::Unreadable, At + Length};
         Entries.push_back({std::string(Text.substr(At, Length)), Value(1), MassNumber});
-        return ReadCount(Skip(At + Length + 1), Entries.size() - 1, Start);
+        return ReadCount(At + Length + 1, Entries.size() - 1, Start);
     }
 
     // A point that starts no multiplier.
@@ -230,7 +247,7 @@ private:
             const char Character = Text[At];
             if (IsDigit(Character)) {
                 Packed += Character;
-                LastDigit = At++;
+                ++At;
             } else if (Character == '.' && !Point && DigitAt(At + 1)) {
                 if (!IsMultiplier && SplitsCount(At)) {
                     Split = CountPoint{At, DigitsEnd(At + 1), true, Start, Unit};
@@ -265,19 +282,123 @@ private:
         return After < Text.size() && (StartsSymbol(Text[After]) || Closer(Text[After]));
     }
 
-    // The count after an element or a group starting at Unit, multiplying the entries from
-    // First on.
-    std::size_t ReadCount(std::size_t At, std::size_t First, std::size_t Unit) {
+    // The count after an element or a group starting at Unit and ending at UnitEnd, multiplying
+    // the entries from First on.
+    std::size_t ReadCount(std::size_t UnitEnd, std::size_t First, std::size_t Unit) {
         Last = BareUnit;
-        LastUnit = Unit;
+        std::size_t At = Skip(UnitEnd);
         if (!DigitAt(At))
             return At;
-        CountStart = At;
-        const Value Count(ReadNumber(At, false, Unit));
+        if (Groups.empty())
+            if (const std::size_t Sign = SignEnding(At))
+                return IonEnding(UnitEnd, At, Sign, First, Unit);
+        SpacedCount = SpacedCount || At > UnitEnd;
+        Multiply(First, Value(ReadNumber(At, false, Unit)));
+        return At;
+    }
+
+    void Multiply(std::size_t First, const Value& Count) {
         for (std::size_t Index = First; Index < Entries.size(); ++Index)
             Entries[Index].Count = Entries[Index].Count * Count;
         Last = CountedUnit;
-        return At;
+    }
+
+    // Where the one sign after whole digits from At stands, when blanks at most follow it; else 0.
+    std::size_t SignEnding(std::size_t At) const {
+        const std::size_t Sign = Skip(DigitsEnd(At));
+        if (Sign >= Text.size() || !IsSign(Text[Sign]) || Skip(Sign + 1) < Text.size())
+            return 0;
+        return Sign;
+    }
+
+    // Digits from At, after the element or group from Unit to UnitEnd, then a sign that ends the
+    // formula: how many of them are a count, and which are the charge.
+    std::size_t IonEnding(std::size_t UnitEnd, std::size_t At, std::size_t Sign, std::size_t First,
+                          std::size_t Unit) {
+        const std::size_t End = DigitsEnd(At);
+        const std::string_view Digits = Text.substr(At, End - At);
+        const bool Square = Text[Unit] == '[' && !DigitAt(Unit + 1);
+        const bool Round = Text[Unit] == '(' || Text[Unit] == '{';
+        // The formula's first entry, with nothing but a multiplier before it.
+        const bool OneSymbol = !Square && !Round && First == 0;
+        std::size_t CountDigits = 0; // of the digits, those of the count
+        bool Told = true;
+        if (At > UnitEnd) {
+            // After a blank: the charge, told of only where other counts stand after blanks.
+            Told = SpacedCount && !Square && !Round;
+        } else if (Square || (OneSymbol && Digits.size() == 1)) {
+            // [Fe(CN)6]4-, Fe3+: the charge.
+        } else if (Digits.size() > 1 && Digits.back() >= '2' &&
+                   LeadingNumber(Digits.substr(0, Digits.size() - 1)) >= 2) {
+            CountDigits = Digits.size() - 1; // SO42-: O4 with a charge of 2
+        } else {
+            CountDigits = Digits.size(); // NH4+, C12H22O11+, C60-: a count, with a charge of 1
+            Told = false;
+        }
+        // A charge of 1 is written with no digit, and a count of 1 is none: read either way, the
+        // entries and the charge are the same, so there is nothing to tell.
+        if (CountDigits < Digits.size() && LeadingNumber(Digits.substr(CountDigits)) == 1) {
+            CountDigits = Digits.size();
+            Told = false;
+        }
+        if (CountDigits > 0) {
+            const double Count = LeadingNumber(Digits.substr(0, CountDigits));
+            if (Count == 0)
+                throw Stop{FormulaResult::ZeroCount, At};
+            Multiply(First, Value(Count));
+        }
+        if (Told)
+            ChargeRead = ChargeDigits{Sign, At + CountDigits, At, Unit};
+        return EndWithCharge(At + CountDigits, End, Sign);
+    }
+
+    // The charge of the digits from At to End (none: 1) and the sign at Sign, which ends the
+    // formula.
+    std::size_t EndWithCharge(std::size_t At, std::size_t End, std::size_t Sign) {
+        Charge = Signed(At, End, Text[Sign], 1, At);
+        return Text.size();
+    }
+
+    // The charge of a size in digits from At to End, or Signs when there are none; the charge
+    // as written starts at Start.
+    int Signed(std::size_t At, std::size_t End, char Sign, int Signs, std::size_t Start) const {
+        int Size = Signs;
+        if (End > At) {
+            const std::string_view Digits = Text.substr(At, End - At);
+            if (Digits.size() > ChargeDigitsMost)
+                throw Stop{FormulaResult::Unreadable, At};
+            Size = ChargeSize(Digits);
+            if (Size == 0)
+                throw Stop{FormulaResult::ZeroCharge, At, Start};
+        }
+        return Sign == '-' ? -Size : Size;
+    }
+
+    // A charge in round brackets that ends the formula: (2-), (+2), (-), (--). Where it ends, or
+    // 0 when the bracket at At holds no such charge.
+    std::size_t BracketCharge(std::size_t At) {
+        std::size_t Inside = At + 1;
+        const std::size_t Digits = Inside;
+        Inside = DigitsEnd(Inside);
+        const std::size_t DigitsBefore = Inside;
+        if (Inside >= Text.size() || !IsSign(Text[Inside]))
+            return 0;
+        const char Sign = Text[Inside];
+        std::size_t Signs = 0;
+        while (Inside < Text.size() && Text[Inside] == Sign) {
+            ++Signs;
+            ++Inside;
+        }
+        const std::size_t After = DigitsEnd(Inside);
+        const bool SizeBefore = DigitsBefore > Digits;
+        const bool SizeAfter = After > Inside;
+        // Digits on one side of one sign at most; a run of signs stands alone.
+        if ((SizeBefore && SizeAfter) || (Signs > 1 && (SizeBefore || SizeAfter)) ||
+            After >= Text.size() || Text[After] != ')' || Skip(After + 1) < Text.size())
+            return 0;
+        Charge = SizeBefore ? Signed(Digits, DigitsBefore, Sign, 1, At)
+                            : Signed(Inside, After, Sign, static_cast<int>(Signs), At);
+        return Text.size();
     }
 
     std::size_t CloseGroup(std::size_t At) {
@@ -289,7 +410,7 @@ private:
         if (Entries.size() == Open.FirstEntry)
             throw Stop{FormulaResult::EmptyGroup, At};
         Groups.pop_back();
-        return ReadCount(Skip(At + 1), Open.FirstEntry, Open.Opening);
+        return ReadCount(At + 1, Open.FirstEntry, Open.Opening);
     }
 
     // A part ends at a separator (At) or at the end of the formula; its multiplier applies.
@@ -307,41 +428,58 @@ private:
     }
 
     // A charge: "^" then size and sign, or sign and size; a sign then its size; or a run of one
-    // sign after an element or a group. It must end the formula; it adds no entry.
+    // sign after an element or a group. Blanks may stand around "^" and before the sign, not
+    // between digits nor after a sign. It must end the formula; it adds no entry.
     std::size_t ReadCharge(std::size_t Start) {
         if (Last == Nothing)
             throw Stop{FormulaResult::Unreadable, Start};
-        std::size_t At = Skip(Start + 1);
-        const auto Digits = [&] {
-            const std::size_t From = At;
-            while (At < Text.size() && (IsDigit(Text[At]) || IsBlank(Text[At])))
-                ++At;
-            return At > From;
-        };
-        if (Text[Start] == '^') {
-            if (Digits()) {
+        std::size_t At = Start;
+        char Sign = Text[Start];
+        if (Sign == '^') {
+            At = Skip(Start + 1);
+            const std::size_t Digits = At;
+            At = DigitsEnd(At);
+            if (At > Digits) {
+                const std::size_t SizeEnd = At;
+                At = Skip(At);
+                if (DigitAt(At))
+                    throw SplitChargeAt(SizeEnd, At);
                 if (At == Text.size() || !IsSign(Text[At]))
                     throw Stop{FormulaResult::Unreadable, Start};
-                At = Skip(At + 1);
-            } else if (At < Text.size() && IsSign(Text[At])) {
-                At = Skip(At + 1);
-                Digits();
-            } else {
-                throw Stop{FormulaResult::Unreadable, Start};
+                Charge = Signed(Digits, SizeEnd, Text[At], 1, Start);
+                return Ended(Start, At + 1);
             }
-        } else if (!Digits()) {
-            while (At < Text.size() && Text[At] == Text[Start])
-                At = Skip(At + 1);
-            // Within an open group the formula can't be read either way; that is told instead.
-            if (At == Text.size() && Last == CountedUnit && Groups.empty())
-                throw Stop{FormulaResult::AmbiguousCharge, Start, LastDigit, LastUnit, CountStart};
+            if (At == Text.size() || !IsSign(Text[At]))
+                throw Stop{FormulaResult::Unreadable, Start};
+            Sign = Text[At];
         }
+        const std::size_t SignAt = At;
+        const std::size_t SizeEnd = DigitsEnd(At + 1);
+        At = SizeEnd;
+        int Signs = 1;
+        if (SizeEnd == SignAt + 1 && Text[Start] != '^')
+            for (; At < Text.size() && Text[At] == Sign; ++At)
+                ++Signs;
+        Charge = Signed(SignAt + 1, SizeEnd, Sign, Signs, Start);
+        return Ended(Start, At);
+    }
+
+    // After a charge from Start to End: blanks up to the end of the formula.
+    std::size_t Ended(std::size_t Start, std::size_t End) const {
+        const std::size_t At = Skip(End);
+        if (At == Text.size())
+            return At;
+        // Digits after a blank, up to the end: they were meant as the charge's, as in Fe+2 3.
+        if (At > End && DigitAt(At) && Skip(DigitsEnd(At)) == Text.size())
+            throw SplitChargeAt(End, At);
         // A second sign or caret is unreadable itself; anything else shows the charge misplaced.
-        if (At < Text.size() && (IsSign(Text[At]) || Text[At] == '^'))
+        if (IsSign(Text[At]) || Text[At] == '^')
             throw Stop{FormulaResult::Unreadable, At};
-        if (At < Text.size())
-            throw Stop{FormulaResult::MisplacedCharge, Start};
-        return At;
+        throw Stop{FormulaResult::MisplacedCharge, Start};
+    }
+
+    static Stop SplitChargeAt(std::size_t ChargeEnd, std::size_t Digits) {
+        return Stop{FormulaResult::SplitCharge, Digits, ChargeEnd};
     }
 
     std::string_view Text;
@@ -353,10 +491,8 @@ private:
     Value Multiplier;          // empty when the part has none
     bool AtPartStart = true;
     Ending Last = Nothing;
-    std::size_t LastDigit = 0;
-    std::size_t LastUnit = 0;   // where the last element or group began
-    std::size_t CountStart = 0; // where the last count began
     std::string Packed;
+    bool SpacedCount = false;        // whether a count stood after a blank: C 6 H 12 O 6
     std::optional<CountPoint> Split; // a point the count just read stopped at, to separate
     bool SplitCount = false;         // whether any point between digits separated parts
     bool Decimal = false;            // whether any count or multiplier has a decimal point
@@ -425,13 +561,20 @@ std::string Digits(const TypedFormula& Formula, std::size_t From, std::size_t To
     return Number;
 }
 
-// Whether a spelling to propose reads; one whose counts multiply out past the doubles doesn't.
-bool Reads(const std::string& Typed) {
+// A spelling to propose, read; nothing where it doesn't read, or its counts multiply out past
+// the doubles.
+std::optional<FormulaReading> ReadsAs(const std::string& Typed) {
     try {
-        return ReadFormula(ReadTyped(Typed).Text).Result == FormulaResult::Read;
+        FormulaReading Reading = ReadFormula(ReadTyped(Typed).Text);
+        if (Reading.Result == FormulaResult::Read)
+            return Reading;
     } catch (const RunTimeError&) {
-        return false;
     }
+    return std::nullopt;
+}
+
+bool Reads(const std::string& Typed) {
+    return ReadsAs(Typed).has_value();
 }
 
 // "for the count 4.5 write CuS(O4.5)H2O": the other reading of an ambiguous point, when that
@@ -452,38 +595,45 @@ std::string CountSpelling(const FormulaReading& Reading, const TypedFormula& For
     return Reads(Text) ? "for the count " + Count + " write " + Text : std::string();
 }
 
-// Fe3+: "write Fe^3+ for one Fe with charge 3+, or Fe3^+ for Fe×3 with charge 1+".
-std::string ChargeSpellings(const FormulaReading& Reading, const TypedFormula& Formula) {
-    const std::string& Text = Formula.Text;
-    const std::size_t Sign = Reading.Position;
-    std::size_t Signs = 0;
-    for (std::size_t At = Sign; At < Text.size(); ++At)
-        Signs += Text[At] == Text[Sign];
-    const std::string Typed =
-        Formula.Typed.substr(0, Formula.Origins[Sign].Offset); // the formula before the charge
-    const auto& Count = Formula.Origins[Reading.CountStart];
-    std::string Unit = Formula.Typed.substr(Formula.Origins[Reading.Unit].Offset,
-                                            Count.Offset - Formula.Origins[Reading.Unit].Offset);
-    while (!Unit.empty() && IsBlank(Unit.back()))
-        Unit.pop_back();
-    const std::string Left = Digits(Formula, Reading.CountStart, Reading.Other);
-    const std::string Whole = Digits(Formula, Reading.CountStart, Reading.Other + 1);
-    const std::string SignText(1, Text[Sign]);
+// "2+", "1-".
+std::string ChargeText(int Charge) {
+    return std::to_string(Charge < 0 ? -Charge : Charge) + (Charge < 0 ? "-" : "+");
+}
 
-    const std::string SignRun = Signs > 1 ? std::to_string(Signs) : std::string("1");
-    const std::string AsCount = Typed + "^" + (Signs > 1 ? SignRun : std::string()) + SignText +
-                                " for " + Unit + "\u00D7" + Whole + " with charge " + SignRun +
-                                SignText;
-    // The last digit as the charge: not where it is 0, which makes no charge, nor where the
-    // rest doesn't read (Fe2.^2+, F0^3+).
-    std::string OneCharge = Typed;
-    OneCharge.insert(Formula.Origins[Reading.Other].Offset, "^");
-    OneCharge += SignText;
-    if (Text[Reading.Other] == '0' || !Reads(OneCharge))
-        return "write " + AsCount;
-    return "write " + OneCharge + " for " +
-           (Left.empty() ? "one " + Unit : Unit + "\u00D7" + Left) + " with charge " +
-           Text[Reading.Other] + SignText + ", or " + AsCount;
+// The typed formula before the byte At, without the blanks that end it.
+std::string TypedBefore(const TypedFormula& Formula, std::size_t At) {
+    std::string Typed = Formula.Typed.substr(0, Formula.Origins[At].Offset);
+    while (!Typed.empty() && IsBlank(Typed.back()))
+        Typed.pop_back();
+    return Typed;
+}
+
+// Fe3+: "Formula: character 4 "+": read as Fe^3+; for Fe×3 with charge 1+ write Fe3^+".
+std::string ChargeNote(const FormulaReading& Reading, const TypedFormula& Formula) {
+    const ChargeDigits& Read = *Reading.ChargeRead;
+    std::string Unit =
+        TypedBefore(Formula, Read.CountStart).substr(Formula.Origins[Read.Unit].Offset);
+    const std::string Sign(1, Formula.Text[Read.Sign]);
+    std::string Note = "Formula: character " + Place(Formula, Read.Sign) + " " +
+                       Formula.Shown(Read.Sign) + ": read as " +
+                       Rewrite(Formula).Dots(Reading).Before(Read.Charge, "^").Text();
+    const std::string AsCount = Rewrite(Formula).Dots(Reading).Before(Read.Sign, "^").Text();
+    if (Reads(AsCount))
+        Note += "; for " + Unit + "\u00D7" + Digits(Formula, Read.CountStart, Read.Sign) +
+                " with charge 1" + Sign + " write " + AsCount;
+    return Note;
+}
+
+// Fe+2 3: "for the charge 23+ write Fe+23", the blanks between the charge and the digits left
+// out.
+std::string JoinedCharge(const FormulaReading& Reading, const TypedFormula& Formula) {
+    Rewrite Joined(Formula);
+    for (std::size_t At = Reading.Other; At < Reading.Position; ++At)
+        Joined.Over(At, "");
+    const std::string Text = Joined.Text();
+    const auto Again = ReadsAs(Text);
+    return Again ? "; for the charge " + ChargeText(Again->Charge) + " write " + Text
+                 : std::string();
 }
 
 struct Pass {
@@ -498,13 +648,13 @@ Pass ReadOnce(std::string_view Formula, bool SplitCounts) {
     try {
         Reading.Entries = Scanner.Read();
         Reading.Ambiguous = Scanner.Ambiguous;
+        Reading.Charge = Scanner.Charge;
+        Reading.ChargeRead = Scanner.ChargeRead;
         Done.SplitBesideDecimal = Scanner.SplitBesideDecimal();
     } catch (const Stop& Stopped) {
         Reading.Result = Stopped.Result;
         Reading.Position = Stopped.Position;
         Reading.Other = Stopped.Other;
-        Reading.Unit = Stopped.Unit;
-        Reading.CountStart = Stopped.CountStart;
         if (Stopped.Result == FormulaResult::EmptyPart)
             Reading.Ambiguous = Scanner.PartPoint;
     }
@@ -551,21 +701,33 @@ std::string RefusalNotice(const FormulaReading& Reading, const TypedFormula& For
         const std::string Count = Reading.Ambiguous ? CountSpelling(Reading, Formula) : "";
         return Head + ": a part holds no element" + (Count.empty() ? "" : "; " + Count);
     }
-    case FormulaResult::AmbiguousCharge:
-        return Head + ": " + ChargeSpellings(Reading, Formula);
     case FormulaResult::MisplacedCharge:
         return Head + ": a charge can only end the formula";
+    case FormulaResult::ZeroCharge: {
+        const std::string Uncharged = TypedBefore(Formula, Reading.Other);
+        return Head + ": a charge must be above 0" +
+               (Reads(Uncharged) ? "; for no charge write " + Uncharged : std::string());
+    }
+    case FormulaResult::SplitCharge:
+        return Head + ": a blank can't split a charge" + JoinedCharge(Reading, Formula);
     }
     return Head;
 }
 
-std::string ReadingNotice(const FormulaReading& Reading, const TypedFormula& Formula) {
-    if (Reading.Result != FormulaResult::Read || !Reading.Ambiguous)
-        return {};
-    const std::size_t At = Reading.Ambiguous->Point;
-    const std::string Count = CountSpelling(Reading, Formula);
-    return "Formula: character " + Place(Formula, At) + " " + Formula.Shown(At) + ": read as " +
-           Rewrite(Formula).Dots(Reading).Text() + (Count.empty() ? "" : "; " + Count);
+std::vector<std::string> ReadingNotes(const FormulaReading& Reading, const TypedFormula& Formula) {
+    std::vector<std::string> Notes;
+    if (Reading.Result != FormulaResult::Read)
+        return Notes;
+    if (Reading.Ambiguous) {
+        const std::size_t At = Reading.Ambiguous->Point;
+        const std::string Count = CountSpelling(Reading, Formula);
+        Notes.push_back("Formula: character " + Place(Formula, At) + " " + Formula.Shown(At) +
+                        ": read as " + Rewrite(Formula).Dots(Reading).Text() +
+                        (Count.empty() ? "" : "; " + Count));
+    }
+    if (Reading.ChargeRead)
+        Notes.push_back(ChargeNote(Reading, Formula));
+    return Notes;
 }
 
 } // namespace Varnock

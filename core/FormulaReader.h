@@ -4,7 +4,7 @@
 // with a count after them, parts of an adduct or hydrate separated by "·", "•", "*", a point
 // or a blank between two numbers, each with an optional multiplier in front, and a charge at
 // the end. The result is the entries, in the order their symbols occur, with every count
-// multiplied out, or the first place that can't be read and why.
+// multiplied out, and the charge; or the first place that can't be read and why.
 //
 // The point, as chemists use it:
 // - with a blank before or after it, it separates parts: NH3 . 2HCl;
@@ -14,6 +14,16 @@
 //   of 1 or more is followed by a whole number not starting with 0 and then an element or
 //   group, outside any group, in a formula with no other decimal: CuSO4.5H2O is CuSO4·5H2O.
 // Where a point so read could also have been meant as a decimal point, the reading says so.
+//
+// Digits before a sign that ends the formula are read as chemists write ions in plain text:
+// - after a closing square bracket they are the charge: [Fe(CN)6]4-;
+// - in a formula of one symbol, one digit is the charge: Fe3+, O2-;
+// - elsewhere one digit is a count, with a charge of 1: NH4+, NO3-, Fe(SCN)2+;
+// - two or more digits are a count and a one-digit charge where both are 2 or more (SO42-,
+//   Hg22+), else a count with a charge of 1 (C12H22O11+, C60-);
+// - after a blank they are the charge: SO4 2-, Fe 3+.
+// A charge in round brackets at the very end is a charge too: SO4(2-), HO(-). Where the digits
+// could also have been a count, the reading says so.
 //
 // A formula without groups, separators, multipliers, charges, counts below 1, blanks between
 // digits or next to a point, and points read as separators, reads as the strict left-to-right
@@ -44,8 +54,9 @@ enum class FormulaResult {
     MismatchedGroup, // a closing bracket of another kind than the group's opening one
     PartInGroup,     // a separator inside a group
     EmptyPart,       // a separator with no element before it, or none after
-    AmbiguousCharge, // digits then a sign at the end: a count and a charge, or a charge
     MisplacedCharge, // a sign or "^" that does not end the formula
+    ZeroCharge,      // a charge of 0
+    SplitCharge,     // digits after a charge and a blank: Fe+2 3, Na+ 2
 };
 
 struct FormulaEntry {
@@ -68,20 +79,31 @@ struct CountPoint {
     std::size_t Unit = 0;
 };
 
+// Digits before a sign that ends the formula, read as (part of) the charge where they could also
+// have been a count: Fe3+, SO42-, [Fe(CN)6]4-.
+struct ChargeDigits {
+    std::size_t Sign = 0;
+    std::size_t Charge = 0;     // the charge's first digit
+    std::size_t CountStart = 0; // the first digit before the sign
+    std::size_t Unit = 0;       // where the element or group the digits follow starts
+};
+
 struct FormulaReading {
     FormulaResult Result = FormulaResult::Read;
     std::size_t Position = 0; // 0-based byte where the reading stopped
-    // MismatchedGroup: where the group opened; AmbiguousCharge: the count's last digit.
+    // MismatchedGroup: where the group opened; ZeroCharge: where the charge starts;
+    // SplitCharge: where the charge ends.
     std::size_t Other = 0;
-    // AmbiguousCharge: where the element or group the digits count starts, and the count.
-    std::size_t Unit = 0;
-    std::size_t CountStart = 0;
     std::vector<FormulaEntry> Entries;
+    // The charge written at the end: +3 for Fe^3+, -2 for SO42-; 0 when none.
+    int Charge = 0;
     // The points read as separators.
     std::vector<std::size_t> SplitPoints;
     // The first of them that could also have been meant as part of a count: a reading that the
     // user is told of. On an EmptyPart refusal, the point before the empty part, if it is one.
     std::optional<CountPoint> Ambiguous;
+    // Digits read as the charge that could also have been a count, told of too.
+    std::optional<ChargeDigits> ChargeRead;
 };
 
 // An isotope entry's text as a formula writes it: "[13C]".
@@ -92,12 +114,13 @@ FormulaReading ReadFormula(std::string_view Formula);
 
 // One line naming the place and the character as typed, with a hint where one helps, whose
 // every spelling reads:
-// Formula: character 4 "+": write Fe^3+ for one Fe with charge 3+, or Fe3^+ for Fe×3 with ...
+// Formula: character 6 "3": a blank can't split a charge; for the charge 23+ write Fe+23
 std::string RefusalNotice(const FormulaReading& Reading, const TypedFormula& Formula);
 
-// For a formula read with an ambiguous point, how it was read and how to write the other
-// reading; empty for any other formula:
+// For a formula read one way where another was possible, how it was read and how to write the
+// other reading, a line each; none for any other formula:
 // Formula: character 6 ".": read as CuSO4·5H2O; for the count 4.5 write CuS(O4.5)H2O
-std::string ReadingNotice(const FormulaReading& Reading, const TypedFormula& Formula);
+// Formula: character 4 "+": read as Fe^3+; for Fe×3 with charge 1+ write Fe3^+
+std::vector<std::string> ReadingNotes(const FormulaReading& Reading, const TypedFormula& Formula);
 
 } // namespace Varnock

@@ -9,31 +9,13 @@ namespace Varnock {
 
 namespace {
 
-std::string_view Trimmed(std::string_view Text) {
-    while (!Text.empty() && (Text.front() == ' ' || Text.front() == '\t'))
-        Text.remove_prefix(1);
-    while (!Text.empty() && (Text.back() == ' ' || Text.back() == '\t' || Text.back() == '\r'))
-        Text.remove_suffix(1);
-    return Text;
-}
-
 const std::vector<Isotope> None;
 
 } // namespace
 
 IsotopeTable::IsotopeTable(std::string Path) : FilePath(std::move(Path)) {
-    TextFile File(FilePath);
-    while (File.ReadMore()) {
-    }
-    const std::string_view Text = File.Unread();
-    std::size_t Number = 0;
-    for (std::size_t Start = 0; Start < Text.size();) {
-        std::size_t End = Text.find('\n', Start);
-        if (End == std::string_view::npos)
-            End = Text.size();
-        ReadLine(Trimmed(Text.substr(Start, End - Start)), ++Number);
-        Start = End + 1;
-    }
+    ForEachRow(FilePath,
+               [this](std::string_view Row, std::size_t Number) { ReadLine(Row, Number); });
     for (auto& [Symbol, Element] : Elements) {
         const auto& Isotopes = Element.Isotopes;
         for (std::size_t At = 0; At < Isotopes.size(); ++At)
@@ -45,27 +27,14 @@ IsotopeTable::IsotopeTable(std::string Path) : FilePath(std::move(Path)) {
 }
 
 void IsotopeTable::ReadLine(std::string_view Line, std::size_t Number) {
-    if (Line.empty() || Line.front() == '#')
-        return;
-    std::string_view Fields[4];
-    std::size_t Count = 0;
-    for (std::size_t Start = 0; Start <= Line.size();) {
-        std::size_t End = Line.find(',', Start);
-        if (End == std::string_view::npos)
-            End = Line.size();
-        if (Count < 4)
-            Fields[Count] = Trimmed(Line.substr(Start, End - Start));
-        ++Count;
-        Start = End + 1;
-    }
+    const std::vector<std::string_view> Fields = RowFields(Line);
+    const std::size_t Count = Fields.size();
     const auto Fault = [&](const std::string& What) {
         Faults.push_back(FilePath + ", line " + std::to_string(Number) + ": " + What);
     };
     if (Count != 4)
         return Fault("4 fields expected, " + std::to_string(Count) + " found");
-    std::string_view Symbol = Fields[0];
-    if (Symbol.size() >= 2 && Symbol.front() == '"' && Symbol.back() == '"')
-        Symbol = Symbol.substr(1, Symbol.size() - 2);
+    const std::string_view Symbol = Unquoted(Fields[0]);
     if (Symbol.empty())
         return Fault("the symbol is missing");
     static const char* const Names[] = {"", "the mass number", "the mass", "the abundance"};
@@ -114,12 +83,22 @@ const Isotope* IsotopeTable::MostAbundant(std::string_view Symbol) const {
                : nullptr;
 }
 
+int HeavyHydrogen(std::string_view Symbol, int MassNumber, const IsotopeTable* Isotopes) {
+    if (MassNumber != 0 || (Symbol != "D" && Symbol != "T"))
+        return 0;
+    if (Isotopes && !Isotopes->Of(Symbol).empty())
+        return 0;
+    return Symbol == "D" ? 2 : 3;
+}
+
+const Isotope* ExactIsotope(const IsotopeTable& Isotopes, std::string_view Symbol, int MassNumber) {
+    if (const int Heavy = HeavyHydrogen(Symbol, MassNumber, &Isotopes))
+        return Isotopes.Find("H", Heavy);
+    return MassNumber != 0 ? Isotopes.Find(Symbol, MassNumber) : Isotopes.MostAbundant(Symbol);
+}
+
 std::string IsotopeTableBeside(std::string_view ElementTablePath) {
-    const std::size_t Slash = ElementTablePath.find_last_of("/\\");
-    const std::string_view Folder = Slash == std::string_view::npos
-                                        ? std::string_view()
-                                        : ElementTablePath.substr(0, Slash + 1);
-    return std::string(Folder) + std::string(IsotopeTableName);
+    return FileBeside(ElementTablePath, IsotopeTableName);
 }
 
 } // namespace Varnock

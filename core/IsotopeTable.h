@@ -59,6 +59,14 @@ private:
     std::vector<std::string> Faults;
 };
 
+// D and T stand for 2H and 3H unless the table has them as elements: the mass number of
+// hydrogen an entry of a formula stands for, else 0. Isotopes may be null.
+int HeavyHydrogen(std::string_view Symbol, int MassNumber, const IsotopeTable* Isotopes);
+
+// The isotope an entry of a formula weighs in an exact mass: the labelled one ([13C]), D and T
+// as above, else the element's most abundant; nullptr when the table lacks it.
+const Isotope* ExactIsotope(const IsotopeTable& Isotopes, std::string_view Symbol, int MassNumber);
+
 // The isotope table's path beside an element table file: the same folder.
 std::string IsotopeTableBeside(std::string_view ElementTablePath);
 

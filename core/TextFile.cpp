@@ -15,6 +15,14 @@ constexpr unsigned long long ChunkSize = 64 * 1024;
 // huge file with no separators would take the machine's memory before failing.
 constexpr std::size_t LongestField = 64 * 1024 * 1024;
 
+std::string_view Trimmed(std::string_view Text) {
+    while (!Text.empty() && (Text.front() == ' ' || Text.front() == '\t'))
+        Text.remove_prefix(1);
+    while (!Text.empty() && (Text.back() == ' ' || Text.back() == '\t' || Text.back() == '\r'))
+        Text.remove_suffix(1);
+    return Text;
+}
+
 } // namespace
 
 TextFile::TextFile(const std::string& Path) {
@@ -61,6 +69,50 @@ bool TextFile::ReadMore() {
     Filled += static_cast<std::size_t>(Count);
     Remaining -= std::min<unsigned long long>(Remaining, static_cast<unsigned long long>(Count));
     return true;
+}
+
+void ForEachRow(const std::string& Path,
+                const std::function<void(std::string_view Row, std::size_t Number)>& Each) {
+    TextFile File(Path);
+    while (File.ReadMore()) {
+    }
+    const std::string_view Text = File.Unread();
+    std::size_t Number = 0;
+    for (std::size_t Start = 0; Start < Text.size();) {
+        std::size_t End = Text.find('\n', Start);
+        if (End == std::string_view::npos)
+            End = Text.size();
+        const std::string_view Row = Trimmed(Text.substr(Start, End - Start));
+        ++Number;
+        if (!Row.empty() && Row.front() != '#')
+            Each(Row, Number);
+        Start = End + 1;
+    }
+}
+
+std::vector<std::string_view> RowFields(std::string_view Row) {
+    std::vector<std::string_view> Fields;
+    for (std::size_t Start = 0; Start <= Row.size();) {
+        std::size_t End = Row.find(',', Start);
+        if (End == std::string_view::npos)
+            End = Row.size();
+        Fields.push_back(Trimmed(Row.substr(Start, End - Start)));
+        Start = End + 1;
+    }
+    return Fields;
+}
+
+std::string_view Unquoted(std::string_view Field) {
+    if (Field.size() >= 2 && Field.front() == '"' && Field.back() == '"')
+        return Field.substr(1, Field.size() - 2);
+    return Field;
+}
+
+std::string FileBeside(std::string_view Path, std::string_view Name) {
+    const std::size_t Slash = Path.find_last_of("/\\");
+    const std::string_view Folder =
+        Slash == std::string_view::npos ? std::string_view() : Path.substr(0, Slash + 1);
+    return std::string(Folder) + std::string(Name);
 }
 
 } // namespace Varnock

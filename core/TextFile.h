@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/SystemServices.h"
 
@@ -37,5 +39,17 @@ private:
     // call that would only report the end.
     unsigned long long Remaining = 0;
 };
+
+// The rows of a table file of comma-separated fields, read whole: Each gets every line that is
+// neither blank nor a comment (starting with #), trimmed of blanks and its line end, with its
+// number counted from 1. Failures of the file raise numbered run-time errors.
+void ForEachRow(const std::string& Path,
+                const std::function<void(std::string_view Row, std::size_t Number)>& Each);
+// The fields of a row, each trimmed of blanks.
+std::vector<std::string_view> RowFields(std::string_view Row);
+// A field without the double quotes around it, if it has them.
+std::string_view Unquoted(std::string_view Field);
+// The path of the file Name in the folder of the file Path.
+std::string FileBeside(std::string_view Path, std::string_view Name);
 
 } // namespace Varnock

@@ -195,15 +195,15 @@ void CheckRefused(const RecordingView& View, const std::string& Expected, bool E
         Require(Events.size() == 1, [] { return std::string("more than the one notice"); });
 }
 
-// HowRead: the notice of how an ambiguous point was read, which ends the events; or empty.
+// HowRead: the notes of how the formula was read, which end the events.
 void CheckReport(const RecordingView& View, const std::vector<Entry>& Entries, char Decimal,
-                 const std::string& HowRead) {
+                 const std::vector<std::string>& HowRead) {
     std::vector<Written> Events = LinesAndNotices(View);
-    if (!HowRead.empty()) {
-        Require(!Events.empty() && Events.back().IsNotice && Events.back().Text == HowRead,
-                [&] { return "no notice of how it was read: " + Quoted(HowRead); });
-        Events.pop_back();
-    }
+    Require(View.Notes == HowRead &&
+                (HowRead.empty() || View.Events.back().What == ViewEvent::Note),
+            [&] {
+                return "notes of how it was read not told last: " + std::to_string(HowRead.size());
+            });
     const auto& Weights = ShippedWeights();
     const std::size_t Expected = Entries.size() + 2;
     Require(Events.size() == Expected, [&] {
@@ -212,6 +212,8 @@ void CheckReport(const RecordingView& View, const std::vector<Entry>& Entries, c
     });
     double LineSum = 0, LargestLine = 0;
     std::vector<std::pair<double, std::string>> Shares;
+    std::string Missing; // as the total line names them, each once
+    std::vector<std::string> Named;
     for (std::size_t Index = 0; Index < Entries.size(); ++Index) {
         const Entry& Item = Entries[Index];
         const Written& Event = Events[Index];
@@ -221,6 +223,10 @@ void CheckReport(const RecordingView& View, const std::vector<Entry>& Entries, c
                 Event.IsNotice &&
                     Event.Text == "Element: " + ToUtf8(Item.Symbol) + " Doesn't exist in database",
                 [&] { return "missing " + Quoted(Item.Symbol) + " gave " + Quoted(Event.Text); });
+            if (std::find(Named.begin(), Named.end(), Item.Symbol) == Named.end()) {
+                Named.push_back(Item.Symbol);
+                Missing += (Missing.empty() ? "" : ", ") + ToUtf8(Item.Symbol);
+            }
             continue;
         }
         // Symbol right-aligned in 2, "*", count, "=", tab, mass, tab, two spaces, share "%  ".
@@ -240,15 +246,17 @@ void CheckReport(const RecordingView& View, const std::vector<Entry>& Entries, c
     const Written& TotalLine = Events[Entries.size() + 1];
     Require(!SeparatorLine.IsNotice && SeparatorLine.Text == Separator,
             [&] { return "separator " + Quoted(SeparatorLine.Text); });
+    // Where an element is missing, the total line names it, and there is no mass.
+    const std::string Without = Missing.empty() ? "" : "  (without " + Missing + ")";
     const auto Tab = TotalLine.Text.find('\t', 8);
     Require(!TotalLine.IsNotice && TotalLine.Text.starts_with("Total: \t") &&
                 Tab != std::string::npos && TotalLine.Text.compare(Tab, 3, "\t  ") == 0 &&
-                TotalLine.Text.ends_with("%"),
+                TotalLine.Text.ends_with("%" + Without),
             [&] { return "total line " + Quoted(TotalLine.Text); });
     const std::string TotalText = TotalLine.Text.substr(8, Tab - 8);
     const std::string PercentSumText =
-        TotalLine.Text.substr(Tab + 3, TotalLine.Text.size() - Tab - 4);
-    Require(View.Mass == TotalText + " g" && MassWrites(View) == 1,
+        TotalLine.Text.substr(Tab + 3, TotalLine.Text.size() - Tab - 4 - Without.size());
+    Require(View.Mass == (Missing.empty() ? TotalText + " g" : "") && MassWrites(View) == 1,
             [&] { return "mass " + Quoted(View.Mass) + " beside total " + Quoted(TotalText); });
 
     if (Entries.empty()) {
@@ -377,8 +385,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     // Where the formula survives the way to UTF-8 and back, what its notice proposes reads.
     const TypedFormula Typed = FromCodePage(Formula);
     if ((Read || Reading.Position < Size) && ReadTyped(Typed.Typed).Text == Formula)
-        CheckSpellings(Formula,
-                       Read ? ReadingNotice(Reading, Typed) : RefusalNotice(Reading, Typed));
+        for (const std::string& Notice :
+             Read ? ReadingNotes(Reading, Typed) : std::vector{RefusalNotice(Reading, Typed)})
+            CheckSpellings(Formula, Notice);
 
     static const ElementTable Elements(VARNOCK_ELEMENTS_DAT);
     LineByLineView View;
@@ -401,7 +410,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
                      true);
         return 0;
     }
-    if (View.Mass.empty()) {
+    if (View.Mass.empty() && View.Report.empty()) {
         // Only an overflow may stop a readable formula of the shipped table: a count so large
         // that count times weight, or the sum, leaves the doubles.
         CheckRefused(View, "Error number 6 occured", false);
@@ -412,6 +421,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         return 0;
     }
     Require(Read, [&] { return "a mass for a formula the reader refused: " + Quoted(Formula); });
-    CheckReport(View, Entries, Decimal, ReadingNotice(Reading, FromCodePage(Formula)));
+    CheckReport(View, Entries, Decimal, ReadingNotes(Reading, FromCodePage(Formula)));
     return 0;
 }

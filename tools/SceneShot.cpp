@@ -9,7 +9,8 @@
 // DIR holds elements.dat and isotopes.dat (the build's top folder does). --view shoots the
 // analysis view, else the window; --size enlarges the window first; --dialog shoots the view's
 // Save or About dialog; --plot saves the view's plot to FILE as its Save button does.
-// QT_SCALE_FACTOR applies.
+// QT_SCALE_FACTOR applies. A message box the calculation shows is shot to FILE-notice.png and
+// then closed.
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -90,6 +92,20 @@ int main(int Argc, char** Argv) {
         std::fprintf(stderr, "varnock-sceneshot: the window was not shown\n");
         return 1;
     }
+    // A notice waits in its own event loop for a click: shoot it, then answer it.
+    QTimer Answerer;
+    Answerer.setInterval(100);
+    QObject::connect(&Answerer, &QTimer::timeout, [&] {
+        auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!Box || !Box->isVisible())
+            return;
+        QTest::qWait(400);
+        std::string Notice = Out;
+        Notice.insert(Notice.size() - (Notice.ends_with(".png") ? 4 : 0), "-notice");
+        XProbe::Grab(Display, Box->winId()).save(QString::fromStdString(Notice), "PNG");
+        Box->accept();
+    });
+    Answerer.start();
     Window.findChild<QLineEdit*>(QStringLiteral("TxtFormula"))
         ->setText(QString::fromStdString(Formula));
     Window.findChild<QPushButton*>(QStringLiteral("CmdCalculate"))->click();

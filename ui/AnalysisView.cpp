@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -49,9 +50,10 @@ void AddRow(QTableWidget* Table, const std::array<std::string, Count>& Cells) {
     Table->insertRow(Row);
     for (std::size_t Column = 0; Column < Count; ++Column) {
         auto* Item = new QTableWidgetItem(ToQt(Cells[Column]));
-        // Numbers line up on the right, the element on the left.
-        Item->setTextAlignment(Column == 0 && Count == 4 ? Qt::AlignLeft | Qt::AlignVCenter
-                                                         : Qt::AlignRight | Qt::AlignVCenter);
+        // Numbers line up on the right, names and formulas on the left.
+        Item->setTextAlignment(Column == 0 || (Count == 3 && Column == 1)
+                                   ? Qt::AlignLeft | Qt::AlignVCenter
+                                   : Qt::AlignRight | Qt::AlignVCenter);
         Table->setItem(Row, static_cast<int>(Column), Item);
     }
 }
@@ -93,6 +95,10 @@ AnalysisView::AnalysisView(QWidget* Parent, const QString& ProgramFolder) : QDia
     Plot->setObjectName(QStringLiteral("Plot"));
     Composition = Table(Contents, "Composition", {"Element", "Count", "Mass", "%"});
     Peaks = Table(Contents, "Peaks", {"Mass", "Intensity %"});
+    Ions = Table(Contents, "Ions", {"Ion", "Formula", "m/z"});
+    Ions->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Ions->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(Ions, &QTableWidget::currentCellChanged, this, [this](int Row) { ShowPattern(Row); });
     CmdCopy = Button(this, "CmdCopy", QStringLiteral("&Copy all"), "Copy all as text");
     CmdSave = Button(this, "CmdSave", QStringLiteral("&Save plot..."), "Save plot");
     CmdAbout = Button(this, "CmdAbout", QStringLiteral("A&bout..."), "About Varnock");
@@ -109,13 +115,17 @@ AnalysisView::AnalysisView(QWidget* Parent, const QString& ProgramFolder) : QDia
         {Hill, "Hill formula"},       {Masses, "Masses"},
         {Notices, "Notices"},         {Plot, "Isotope pattern plot"},
         {Composition, "Composition"}, {Peaks, "Isotope pattern peaks"},
+        {Ions, "Adduct ions"},
     };
     for (const auto& [Control, Name] : Names)
         Control->setAccessibleName(QString::fromLatin1(Name));
     Plot->setFocusPolicy(Qt::StrongFocus); // so that a screen reader can reach its description
 
+    auto* Formula = new QVBoxLayout;
+    Formula->addWidget(Composition, 1);
+    Formula->addWidget(Ions, 2);
     auto* Tables = new QHBoxLayout;
-    Tables->addWidget(Composition, 3);
+    Tables->addLayout(Formula, 3);
     Tables->addWidget(Peaks, 2);
     auto* Buttons = new QHBoxLayout;
     Buttons->addWidget(CmdCopy);
@@ -129,12 +139,12 @@ AnalysisView::AnalysisView(QWidget* Parent, const QString& ProgramFolder) : QDia
     All->addWidget(Masses);
     All->addWidget(Notices);
     All->addWidget(Plot, 3);
-    All->addLayout(Tables, 2);
+    All->addLayout(Tables, 3);
     Scroller->setWidget(Contents);
     auto* Outer = new QVBoxLayout(this);
     Outer->addWidget(Scroller, 1);
     Outer->addLayout(Buttons);
-    resize(560, 560);
+    resize(600, 720);
 }
 
 void AnalysisView::Show(const FormulaAnalysis& Analysis, char DecimalSeparator) {
@@ -146,42 +156,65 @@ void AnalysisView::Show(const FormulaAnalysis& Analysis, char DecimalSeparator) 
         Lines << ToQt(Line);
     Masses->setText(Lines.join(QLatin1Char('\n')));
     QStringList Told;
-    for (const std::string& Notice : Analysis.Notices)
-        Told << ToQt(Notice);
+    for (const auto* Each : {&Analysis.Notices, &Analysis.Notes})
+        for (const std::string& Notice : *Each)
+            Told << ToQt(Notice);
     Notices->setText(Told.join(QLatin1Char('\n')));
     Notices->setVisible(!Told.isEmpty());
 
     Composition->setRowCount(0);
     for (const CompositionRow& Row : Analysis.Composition)
         AddRow(Composition, CompositionCells(Analysis, Row, Separator));
+    // The formula itself first, as M, then its ions.
+    const QSignalBlocker Quiet(Ions);
+    Ions->setRowCount(0);
+    if (Analysis.Read)
+        AddRow(Ions, IonCells({"M", Analysis}, Separator));
+    bool Formed = false;
+    for (const IonAnalysis& Ion : Analysis.Ions) {
+        AddRow(Ions, IonCells(Ion, Separator));
+        // Why an ion can't be formed, where its cells stay empty.
+        Ions->item(Ions->rowCount() - 1, 0)
+            ->setToolTip(ToQt(Ion.Ion.Notices.empty() ? std::string() : Ion.Ion.Notices.front()));
+        Formed = Formed || Ion.Ion.Read;
+    }
+    // A charged formula takes no adduct: then there is nothing to list.
+    Ions->setVisible(Formed);
+    Ions->setCurrentCell(Analysis.Read ? 0 : -1, 0);
+    ShowPattern(0);
+    setWindowTitle(QStringLiteral("Analysis of ") + ToQt(Analysis.Hill));
+}
+
+void AnalysisView::ShowPattern(int Row) {
+    const bool OfIon = Row > 0 && static_cast<std::size_t>(Row) <= Shown.Ions.size();
+    const FormulaAnalysis& Of = OfIon ? Shown.Ions[static_cast<std::size_t>(Row) - 1].Ion : Shown;
     Peaks->setRowCount(0);
-    Peaks->setHorizontalHeaderLabels(
-        {ToQt(PeakMassHeading(Analysis)), QStringLiteral("Intensity %")});
-    for (const PatternPeak& Peak : Analysis.Pattern)
+    Peaks->setHorizontalHeaderLabels({ToQt(PeakMassHeading(Of)), QStringLiteral("Intensity %")});
+    for (const PatternPeak& Peak : Of.Pattern)
         AddRow(Peaks, PeakCells(Peak, Separator));
 
-    Plot->SetPattern(Analysis.Pattern, Analysis.Charge != 0, Separator);
+    Plot->SetPattern(Of.Pattern, Of.Charge != 0, Separator);
+    PlotTitle = ToQt(Of.Hill);
     const auto Highest =
-        std::find_if(Analysis.Pattern.begin(), Analysis.Pattern.end(),
+        std::find_if(Of.Pattern.begin(), Of.Pattern.end(),
                      [](const PatternPeak& Peak) { return Peak.Intensity >= 100; });
     Plot->setAccessibleDescription(
-        Analysis.Pattern.empty()
+        Of.Pattern.empty()
             ? QStringLiteral("No isotope pattern")
             : QStringLiteral("%1 peaks from %2 to %3, the highest at %4")
-                  .arg(Analysis.Pattern.size())
-                  .arg(ToQt(PeakCells(Analysis.Pattern.front(), Separator)[0]),
-                       ToQt(PeakCells(Analysis.Pattern.back(), Separator)[0]),
-                       ToQt(PeakCells(Highest != Analysis.Pattern.end() ? *Highest
-                                                                        : Analysis.Pattern.front(),
+                  .arg(Of.Pattern.size())
+                  .arg(ToQt(PeakCells(Of.Pattern.front(), Separator)[0]),
+                       ToQt(PeakCells(Of.Pattern.back(), Separator)[0]),
+                       ToQt(PeakCells(Highest != Of.Pattern.end() ? *Highest : Of.Pattern.front(),
                                       Separator)[0])));
-    setWindowTitle(QStringLiteral("Analysis of ") + ToQt(Analysis.Hill));
-    CmdSave->setEnabled(!Analysis.Pattern.empty());
+    CmdSave->setEnabled(!Of.Pattern.empty());
 }
 
 QString AnalysisView::Text() const {
     std::string All = AnalysisText(Shown, Separator, "\n");
-    for (const std::string& Notice : Shown.Notices)
-        All += Notice + "\n";
+    for (const auto* Each : {&Shown.Notices, &Shown.Notes})
+        for (const std::string& Notice : *Each)
+            All += Notice + "\n";
     return ToQt(All);
 }
 
@@ -190,7 +223,7 @@ void AnalysisView::CopyAll() const {
 }
 
 bool AnalysisView::SavePlot(const QString& Path, QString* Failure) const {
-    return Plot->Save(Path, ToQt(Shown.Hill), Failure);
+    return Plot->Save(Path, PlotTitle, Failure);
 }
 
 QString AnalysisView::PlotFolder() {
@@ -222,8 +255,7 @@ void AnalysisView::AskSavePlot() {
         Dialog.setDefaultSuffix(Filter == Svg ? QStringLiteral("svg") : QStringLiteral("png"));
     });
     Dialog.setDirectory(PlotFolder());
-    Dialog.selectFile(ToQt(Shown.Hill) +
-                      (LastSvg ? QStringLiteral(".svg") : QStringLiteral(".png")));
+    Dialog.selectFile(PlotTitle + (LastSvg ? QStringLiteral(".svg") : QStringLiteral(".png")));
     if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
         return;
     const QString Path = Dialog.selectedFiles().front();

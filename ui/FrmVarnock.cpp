@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTextCursor>
 
 #include "core/Analysis.h"
@@ -362,10 +363,12 @@ void FrmVarnock::ShowAnalysis() {
             } catch (const RunTimeError&) { // told with each analysis below
             }
         }
+        AnalysisOptions WithIons;
+        WithIons.Adducts = CommonAdducts();
         if (IsEmptyFormula(Formula))
             Result.Notices.push_back("Formula: empty");
         else
-            Result = Analyse(ReadTyped(Formula), ElementTable(), Isotopes.get(), AnalysisOptions());
+            Result = Analyse(ReadTyped(Formula), ElementTable(), Isotopes.get(), WithIons);
     } catch (const RunTimeError& Failure) {
         Result.Notices.push_back(ErrorNumberText(Failure.Number()));
     }
@@ -392,6 +395,7 @@ void FrmVarnock::Label4Click() {
 
 void FrmVarnock::ClearReport() {
     TxtAnswer->clear();
+    TellNotes(QString());
     ShowReportNow();
 }
 
@@ -414,6 +418,27 @@ void FrmVarnock::SetMassText(const std::string& Text) {
 
 void FrmVarnock::Notice(const std::string& Message) {
     ShowMessage(this, QString::fromStdString(Message));
+}
+
+void FrmVarnock::ReadingNote(const std::string& Note) {
+    // No message box: the result stands, so the note follows the total in the report, a line
+    // at each step so that it shows in the box's width, and the report scrolls to it.
+    QString Lines = QString::fromStdString(Note);
+    Lines.replace(QStringLiteral(": read as "), QStringLiteral(":\nread as "));
+    Lines.replace(QStringLiteral("; "), QStringLiteral(";\n"));
+    for (const QString& Line : Lines.split(QLatin1Char('\n')))
+        AppendReport((Line + QStringLiteral("\r\n")).toStdString());
+    TxtAnswer->verticalScrollBar()->setValue(TxtAnswer->verticalScrollBar()->maximum());
+    const QString Told = TxtFormulaMass->accessibleDescription();
+    TellNotes(Told.isEmpty() ? QString::fromStdString(Note)
+                             : Told + QLatin1Char('\n') + QString::fromStdString(Note));
+}
+
+void FrmVarnock::TellNotes(const QString& Notes) {
+    // With the mass they are about: its tooltip, and its description, which a screen reader
+    // reads with the mass and is told of when it changes.
+    TxtFormulaMass->setToolTip(Notes);
+    TxtFormulaMass->setAccessibleDescription(Notes);
 }
 
 } // namespace Varnock

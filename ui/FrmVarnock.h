@@ -75,6 +75,9 @@ private:
     void ShowReportNow();
     void SetMassText(const std::string& Text) override;
     void Notice(const std::string& Message) override;
+    void ReadingNote(const std::string& Note) override;
+    // The reading notes of the last calculation, one a line; empty for none.
+    void TellNotes(const QString& Notes);
 
     QPlainTextEdit* TxtTitle;
     QLineEdit* TxtFormulaMass;

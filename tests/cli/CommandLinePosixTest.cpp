@@ -60,12 +60,14 @@ TEST(CommandLineProgram, RunsWithoutADisplay) {
     EXPECT_EQ(Mass.Out, "18.015 g\n");
     EXPECT_EQ(Mass.Err, "");
 
+    // A reading note keeps the mass and the status 0; a refusal gives 1.
     const Finished Listed = RunProgram("--list -", "H2O\nFe3+\n");
-    EXPECT_EQ(Listed.Status, 1);
+    EXPECT_EQ(Listed.Status, 0);
     EXPECT_EQ(Listed.Out, "formula\tmass (g)\tnotices\nH2O\t18.015\t\n"
-                          "Fe3+\t\tFormula: character 4 \"+\": write Fe^3+ for one Fe with charge "
-                          "3+, or Fe3^+ for Fe\xC3\x97"
-                          "3 with charge 1+\n");
+                          "Fe3+\t55.845\tFormula: character 4 \"+\": read as Fe^3+; for "
+                          "Fe\xC3\x97"
+                          "3 with charge 1+ write Fe3^+\n");
+    EXPECT_EQ(RunProgram("--mass 'Fe+2 3'").Status, 1);
 
     // More than the 64 KiB the output waits in comes out whole, in order.
     std::string Input, Expected = "formula\tmass (g)\tnotices\n";

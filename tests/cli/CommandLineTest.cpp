@@ -8,6 +8,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "core/IsotopePattern.h"
+#include "core/IsotopeTable.h"
 #include "tests/support/TestSystem.h"
 
 namespace Varnock {
@@ -54,21 +55,50 @@ TEST(CommandLineTest, PrintsTheReportAsTheWindowShowsIt) {
                          "Formula Mass: 74.092 g\n");
     EXPECT_EQ(Water.Err, "");
 
-    // A refused formula prints nothing; a missing element keeps the lines of the others.
-    const Ran Missing = RunVarnock({"Fe3+", "HXO"}, ',');
+    // A refused formula prints nothing; a missing element keeps the lines of the others, but
+    // their sum is no formula mass.
+    const Ran Missing = RunVarnock({"Fe+2 3", "HXO"}, ',');
     EXPECT_EQ(Missing.Status, ExitNoticed);
     EXPECT_EQ(Missing.Out, "\n"
                            "Name\tweight\t    %\n"
                            " H*1=\t1,008\t  5,93%  \n"
                            " O*1=\t15,999\t  94,07%  \n"
                            "============================\n"
-                           "Total: \t17,007\t  100%\n"
-                           "Formula Mass: 17,007 g\n");
-    EXPECT_EQ(Missing.Err,
-              "Fe3+: Formula: character 4 \"+\": write Fe^3+ for one Fe with charge 3+, or Fe3^+ "
-              "for Fe\xC3\x97"
-              "3 with charge 1+\n"
-              "HXO: Element: X Doesn't exist in database\n");
+                           "Total: \t17,007\t  100%  (without X)\n"
+                           "Formula Mass:\n");
+    EXPECT_EQ(Missing.Err, "Fe+2 3: Formula: character 6 \"3\": a blank can't split a charge; for "
+                           "the charge 23+ write Fe+23\n"
+                           "HXO: Element: X Doesn't exist in database\n");
+}
+
+// 0 when every formula gave its whole mass, reading notes or not; 1 when one was refused, was
+// empty or named an element the table lacks.
+TEST(CommandLineTest, ExitStatusTellsWhetherEveryMassIsWhole) {
+    Testing::TempDir Folder;
+    const std::string Noted = Folder.Write("noted.txt", "CuSO4.5H2O\nFe3+\n");
+    const std::string Missing = Folder.Write("missing.txt", "H2O\nPh3P\n");
+    const struct {
+        std::vector<std::string> Arguments;
+        int Status;
+    } Cases[] = {
+        {{"CuSO4.5H2O", "Fe3+", "SO42-"}, ExitDone},
+        {{"--mass", "K2O.6SiO2", "[Fe(CN)6]4-"}, ExitDone},
+        {{"-a", "Fe3+", "Fe0.95O"}, ExitDone},
+        {{"-a", "--json", "CuSO4.5H2O"}, ExitDone},
+        {{"--list", Noted}, ExitDone},
+        {{"--list", Noted, "--fields", "mass,mz"}, ExitDone},
+        {{"Ph3P"}, ExitNoticed},
+        {{"--mass", "H2O", "Xy2O"}, ExitNoticed},
+        {{"-a", "Ph3P"}, ExitNoticed},
+        {{"--list", Missing}, ExitNoticed},
+        {{"--mass", "Na+ 2"}, ExitNoticed},
+        {{"--mass", "SO4(0-)"}, ExitNoticed},
+        {{""}, ExitNoticed},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(::testing::PrintToString(Case.Arguments));
+        EXPECT_EQ(RunVarnock(Case.Arguments).Status, Case.Status);
+    }
 }
 
 // Masses worked by hand from the shipped weights (H 1.008, C 12.011, N 14.007, O 15.999,
@@ -189,6 +219,10 @@ TEST(CommandLineTest, ExitStatusesAndWhatTheyPrint) {
          ExitTableUnreadable,
          "varnock: Error number 62 occured reading " + Truncated + "\n"},
         {{"--", "--mass"}, ExitNoticed, "--mass: Formula: character 1 \"-\" can't be read\n"},
+        {{"-a", "--adduct", "[M+H]", "H2O"},
+         ExitNoticed,
+         "varnock: Adduct [M+H]: at the end: the ion's charge belongs here, as in [M+H]+, [M-H]- "
+         "or [M+2H]2+\n"},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(::testing::PrintToString(Case.Arguments));
@@ -247,6 +281,8 @@ TEST(CommandLineTest, AnalysisAsJsonForScripts) {
     }
     ASSERT_EQ(Objects.size(), 3u);
     EXPECT_EQ(Objects[0]["hill"], "C8H11N4O2^+");
+    EXPECT_EQ(Objects[0]["molarMass"],
+              195.202); // 8 x 12.011 + 11 x 1.008 + 4 x 14.007 + 2 x 15.999
     EXPECT_EQ(Objects[0]["charge"], 1);
     EXPECT_NEAR(Objects[0]["mz"].get<double>(), 195.0877, 5e-5);
     EXPECT_EQ(Objects[0]["nominalMass"], 195);
@@ -257,8 +293,19 @@ TEST(CommandLineTest, AnalysisAsJsonForScripts) {
     EXPECT_TRUE(Objects[1]["mz"].is_null());
     EXPECT_NEAR(Objects[1]["monoisotopicMass"].get<double>(), 13.00335483507 + 4 * 1.00782503223,
                 1e-6);
-    EXPECT_EQ(Objects[2]["notices"][0], "Formula: character 4 \")\": the group is empty");
+    EXPECT_EQ(Objects[2]["notices"][0],
+              (nlohmann::json{{"kind", "error"},
+                              {"text", "Formula: character 4 \")\": the group is empty"}}));
     EXPECT_FALSE(Objects[2].contains("hill"));
+    // A reading note is told apart from an error; numbers as the text writes them.
+    const Ran Noted = RunVarnock({"-a", "--json", "CuSO4.5H2O"});
+    const nlohmann::json Hydrate = nlohmann::json::parse(Noted.Out);
+    EXPECT_EQ(Hydrate["notices"][0]["kind"], "note");
+    EXPECT_EQ(Hydrate["patternResolution"], "unit");
+    const nlohmann::json Wustite =
+        nlohmann::json::parse(RunVarnock({"-a", "--json", "Fe0.95O"}).Out);
+    EXPECT_EQ(Wustite["composition"][0]["count"], 0.95);
+    EXPECT_EQ(Noted.Out.find("\"molarMass\":249.677,"), Noted.Out.find("\"molarMass\""));
 }
 
 TEST(CommandLineTest, ListFieldsChooseTheColumns) {
@@ -276,6 +323,73 @@ TEST(CommandLineTest, ListFieldsChooseTheColumns) {
     EXPECT_EQ(Commas.Out.substr(0, Commas.Out.find("NH4")),
               "formula,hill,composition,notices\n"
               "CH3COOH,C2H4O2,\"C 40.00 %, H 6.71 %, O 53.28 %\",\n");
+    // What the calculation refuses or misses is told with any columns: H2O's monoisotopic
+    // mass, 2 x 1.00782503223 + 15.99491461957.
+    const std::string Long = std::string(21, 'H') + std::string(21, 'O');
+    const std::string Faulty = Folder.Write("faulty.txt", "XxO\n" + Long + "\nH2O\n");
+    EXPECT_EQ(RunVarnock({"--list", Faulty, "--fields", "mono"}).Out,
+              "formula\tmono\tnotices\n"
+              "XxO\t\tElement: Xx Doesn't exist in database\n" +
+                  Long +
+                  "\t\tFormula: 42 characters, at most 40 can be read\n"
+                  "H2O\t18.010565\t\n");
+}
+
+// Caffeine's ions, worked by hand from AME2020's masses (caffeine 194.08037556, 1H
+// 1.00782503, 23Na 22.98976928) and the electron's, 0.00054858.
+TEST(CommandLineTest, AdductIonsWithTheAnalysisAndInTheList) {
+    const Ran Caffeine = RunVarnock({"-a", "--adduct", "[M+H]+,[M+Na]+,[M-H]-", "C8H10N4O2"});
+    EXPECT_EQ(Caffeine.Status, ExitDone);
+    EXPECT_EQ(Caffeine.Err, "");
+    const std::string Ions = "Adduct\tIon\tm/z\n"
+                             "[M+H]+\tC8H11N4O2^+\t195.087652\n"
+                             "[M+Na]+\tC8H10N4NaO2^+\t217.069596\n"
+                             "[M-H]-\tC8H9N4O2^-\t193.073099\n"
+                             "[M+H]+ m/z\tIntensity %\n"
+                             "195.087652\t100.00\n";
+    EXPECT_NE(Caffeine.Out.find("197.087203\t0.06\n" + Ions), std::string::npos);
+
+    // Refused adducts are told once, with the character and its place, the others given; an
+    // ion the molecule can't form is told with the formula.
+    const Ran Refused = RunVarnock({"--analysis", "--json", "--adduct=[M+H]0+,[M-H2O+H]+", "CH4"});
+    EXPECT_EQ(Refused.Status, ExitNoticed);
+    EXPECT_EQ(Refused.Err, "varnock: Adduct [M+H]0+: character 6 \"0\": the charge can't be 0\n");
+    const auto Json = nlohmann::json::parse(Refused.Out);
+    ASSERT_EQ(Json["adducts"].size(), 1u);
+    EXPECT_EQ(Json["adducts"][0]["adduct"], "[M-H2O+H]+");
+    EXPECT_FALSE(Json["adducts"][0].contains("mz"));
+    EXPECT_EQ(Json["adducts"][0]["notices"][0],
+              "Adduct [M-H2O+H]+: character 4 \"H\": removes more O than the molecule holds");
+    const Ran Glucose = RunVarnock({"-a", "--json", "--adduct", "[M+Cl]-", "C6H12O6"});
+    const auto Chloride = nlohmann::json::parse(Glucose.Out)["adducts"][0];
+    EXPECT_EQ(Chloride["hill"], "C6H12ClO6^-");
+    EXPECT_EQ(Chloride["charge"], -1);
+    // 180.06338812 + 34.96885268 + 0.00054858
+    EXPECT_NEAR(Chloride["mz"].get<double>(), 215.03278938, 1e-6);
+    EXPECT_EQ(Chloride["pattern"][0]["mz"], Chloride["mz"]);
+
+    // A user's table of names beside the element table, its broken rows told first.
+    Testing::TempDir Folder;
+    std::ifstream Shipped(VARNOCK_ELEMENTS_DAT, std::ios::binary);
+    const std::string Elements =
+        Folder.Write("elements.dat", std::string(std::istreambuf_iterator<char>(Shipped), {}));
+    const std::string Adducts =
+        Folder.Write("adducts.dat", "\"Proton\",\"[M+H]+\"\n\"Bad\",[M+H]\n");
+    const std::string List = Folder.Write("list.txt", "C8H10N4O2\nCH4\nNH4^+\n");
+    const Ran Columns =
+        RunVarnock({"--table", Elements, "--isotopes", IsotopeTableBeside(VARNOCK_ELEMENTS_DAT),
+                    "--list", List, "--fields", "mono,mzProton,mz[M-H2O+H]+"});
+    EXPECT_EQ(Columns.Status, ExitNoticed);
+    EXPECT_EQ(Columns.Err, "varnock: " + Adducts +
+                               ", line 2: Adduct [M+H]: at the end: the ion's charge belongs "
+                               "here, as in [M+H]+, [M-H]- or [M+2H]2+\n");
+    EXPECT_EQ(Columns.Out,
+              "formula\tmono\tmzProton\tmz[M-H2O+H]+\tnotices\n"
+              "C8H10N4O2\t194.080376\t195.087652\t177.077087\t\n"
+              "CH4\t16.031300\t17.038577\t\tAdduct [M-H2O+H]+: character 4 \"H\": removes more "
+              "O than the molecule holds\n"
+              "NH4^+\t18.034374\t\t\tAdduct Proton: the formula is charged already; give it "
+              "neutral; Adduct [M-H2O+H]+: the formula is charged already; give it neutral\n");
 }
 
 TEST(CommandLineTest, AnalysisUsageErrorsAndTheIsotopeTable) {
@@ -289,10 +403,15 @@ TEST(CommandLineTest, AnalysisUsageErrorsAndTheIsotopeTable) {
         {{"-a", "--resolution=0", "H2O"}, "varnock: invalid resolution '0'\n" + Try},
         {{"-a", "--resolution=5 ppm", "H2O"}, "varnock: invalid resolution '5 ppm'\n" + Try},
         {{"--fields", "mass", "H2O"}, "varnock: --fields goes with --list\n" + Try},
+        {{"--list", "-", "--fields", "mass,"},
+         "varnock: invalid field '' for --fields (one of mass, mono, nominal, mz, hill, "
+         "composition, or mz and an adduct: mz[M+H]+)\n" +
+             Try},
         {{"--list", "-", "--fields", "mass,weight"},
          "varnock: invalid field 'weight' for --fields (one of mass, mono, nominal, mz, hill, "
-         "composition)\n" +
+         "composition, or mz and an adduct: mz[M+H]+)\n" +
              Try},
+        {{"--adduct", "[M+H]+", "H2O"}, "varnock: --adduct goes with --analysis\n" + Try},
         {{"-a", "--mass", "H2O"},
          "varnock: --analysis goes with neither --mass nor --list\n" + Try},
     };
@@ -328,6 +447,7 @@ TEST(CommandLineTest, AnalysisUsageErrorsAndTheIsotopeTable) {
     const std::string Broken =
         Folder.Write("isotopes.dat", "\"H\",1,1.00782503223,1\n\"O\",16,15.99491461957,2\n");
     const Ran Faulty = RunVarnock({"-a", "--isotopes=" + Broken, "H2O"});
+    EXPECT_EQ(Faulty.Status, ExitNoticed);
     EXPECT_EQ(Faulty.Err, "varnock: " + Broken +
                               ", line 2: the abundance 2 is outside 0 to 1\n"
                               "H2O: Isotopes: " +

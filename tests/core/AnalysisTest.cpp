@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Analysis.h"
+#include "core/AnalysisText.h"
 #include "core/IsotopePattern.h"
 #include "tests/support/CoreTestSupport.h"
 
@@ -125,14 +126,29 @@ TEST(AnalysisTest, FineStructureMatchesBruteForce) {
     ASSERT_EQ(HasFineStructure(), VARNOCK_FINE_STRUCTURE);
     if (!VARNOCK_FINE_STRUCTURE)
         GTEST_SKIP() << "this build has no fine structure";
-    // Configurations closer than the resolution merge into their mean.
-    for (const double Resolution : {1e-6, 0.002, 0.02}) {
-        SCOPED_TRACE(Resolution);
-        auto All = Configurations({{"C", 6}, {"H", 6}, {"N", 1}, {"S", 1}});
+    // Configurations closer than the resolution (in u, or in ppm of their mass) merge into their
+    // mean, neighbour to neighbour: a chain of close ones is one peak.
+    const struct {
+        const char* Formula;
+        std::map<std::string, int> Atoms;
+        double Resolution;
+        bool Ppm;
+    } Cases[] = {
+        {"C6H6NS", {{"C", 6}, {"H", 6}, {"N", 1}, {"S", 1}}, 1e-6, false},
+        {"C6H6NS", {{"C", 6}, {"H", 6}, {"N", 1}, {"S", 1}}, 0.002, false},
+        {"C6H6NS", {{"C", 6}, {"H", 6}, {"N", 1}, {"S", 1}}, 0.02, false},
+        {"C8H10N4O2", {{"C", 8}, {"H", 10}, {"N", 4}, {"O", 2}}, 0.005, false},
+        {"C8H10N4O2", {{"C", 8}, {"H", 10}, {"N", 4}, {"O", 2}}, 20, true},
+        {"H2O", {{"H", 2}, {"O", 1}}, 5, true},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(std::string(Case.Formula) + " " + std::to_string(Case.Resolution));
+        auto All = Configurations(Case.Atoms);
         std::sort(All.begin(), All.end());
         std::vector<PatternPeak> Truth;
         double Last = -1;
         for (const auto& [Mass, P] : All) {
+            const double Resolution = Case.Ppm ? Case.Resolution * 1e-6 * Mass : Case.Resolution;
             if (Truth.empty() || Mass - Last > Resolution)
                 Truth.push_back({Mass * P, P});
             else
@@ -149,9 +165,11 @@ TEST(AnalysisTest, FineStructureMatchesBruteForce) {
         for (auto& Peak : Truth)
             Peak.Intensity = Peak.Intensity / Highest * 100;
         AnalysisOptions Fine;
-        Fine.Resolution = Resolution;
+        Fine.Resolution = Case.Resolution;
+        Fine.Ppm = Case.Ppm;
         // Configurations too faint to be listed still move a merged peak's mean a little.
-        ExpectSamePeaks(Of("C6H6NS", Fine).Pattern, Truth, Resolution < 1e-3 ? 1e-6 : 1e-4);
+        ExpectSamePeaks(Of(Case.Formula, Fine).Pattern, Truth,
+                        !Case.Ppm && Case.Resolution < 1e-3 ? 1e-6 : 1e-4);
     }
 }
 
@@ -181,6 +199,8 @@ TEST(AnalysisTest, MassesAndCompositionAgreeWithPublishedValues) {
         {"D2O", "D2O", 2 * H2 + O16, 20},
         {"HTO", "HTO", H1 + H3 + O16, 20},
         {"Ca(OH)2", "CaH2O2", Ca40 + 2 * O16 + 2 * H1, 74},
+        // A labelled carbon is carbon for the Hill order.
+        {"[13C]H3Br", "[13C]H3Br", C13 + 3 * H1 + Br79, 95},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.Formula);
@@ -226,14 +246,118 @@ TEST(AnalysisTest, MassesAndCompositionAgreeWithPublishedValues) {
     EXPECT_NEAR(Insulin.Pattern.front().Mass, *Insulin.Monoisotopic, 1e-9);
 }
 
-TEST(AnalysisTest, ChargeIsReadFromTheEnd) {
-    const std::pair<const char*, int> Cases[] = {
-        {"Fe^3+", 3},  {"SO4^2-", -2},  {"NH4^+", 1},    {"Fe^+3", 3},   {"Fe+3", 3},
-        {"SO4-2", -2}, {"Ca++", 2},     {"[SO4]--", -2}, {"Cl-", -1},    {"H2O", 0},
-        {"C10H22", 0}, {"SO4^2- ", -2}, {"[37Cl]-", -1}, {"Fe^ 3 +", 3},
+NamedAdduct Asked(const std::string& Text) {
+    return {Text, ReadAdduct(Text).Ion};
+}
+
+// Each ion's formula, m/z and pattern: the brute-force pattern of the ion's atoms, less z
+// electrons, over |z|.
+TEST(AnalysisTest, AdductIonsHaveTheirFormulaMassToChargeAndPattern) {
+    const double Electron = 0.000548579909;
+    const struct {
+        const char* Formula;
+        const char* Adduct;
+        const char* Hill;
+        std::map<std::string, int> Atoms;
+        int Charge;
+    } Cases[] = {
+        {"C8H10N4O2", "[M+H]+", "C8H11N4O2^+", {{"C", 8}, {"H", 11}, {"N", 4}, {"O", 2}}, 1},
+        {"C6H12O6", "[M+Cl]-", "C6H12ClO6^-", {{"C", 6}, {"H", 12}, {"O", 6}, {"Cl", 1}}, -1},
+        {"C6H12O6",
+         "[2M-H2O+Na]+",
+         "C12H22NaO11^+",
+         {{"C", 12}, {"H", 22}, {"O", 11}, {"Na", 1}},
+         1},
+        {"C28H37N5O7", "[M+2H]2+", "C28H39N5O7^2+", {{"C", 28}, {"H", 39}, {"N", 5}, {"O", 7}}, 2},
     };
-    for (const auto& [Formula, Charge] : Cases)
-        EXPECT_EQ(ChargeOf(Formula), Charge) << Formula;
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(std::string(Case.Formula) + " " + Case.Adduct);
+        AnalysisOptions Options;
+        Options.Adducts = {Asked(Case.Adduct)};
+        const FormulaAnalysis Analysis = Of(Case.Formula, Options);
+        ASSERT_EQ(Analysis.Ions.size(), 1u);
+        const FormulaAnalysis& Ion = Analysis.Ions[0].Ion;
+        EXPECT_EQ(Analysis.Ions[0].Name, Case.Adduct);
+        EXPECT_TRUE(Ion.Notices.empty());
+        EXPECT_EQ(Ion.Hill, Case.Hill);
+        std::vector<PatternPeak> Truth = UnitPeaks(Case.Atoms);
+        for (PatternPeak& Peak : Truth)
+            Peak.Mass = (Peak.Mass - Case.Charge * Electron) / std::abs(Case.Charge);
+        ExpectSamePeaks(Ion.Pattern, Truth, 1e-4);
+        ASSERT_TRUE(Ion.MassToCharge);
+        EXPECT_NEAR(*Ion.MassToCharge, Ion.Pattern.front().Mass, 1e-6);
+    }
+    // As published: caffeine [M+H]+ 195.08765.
+    AnalysisOptions Options;
+    Options.Adducts = {Asked("[M+H]+"), Asked("[M-H2O+H]+"), Asked("[M-H]-")};
+    EXPECT_NEAR(*Of("C8H10N4O2", Options).Ions[0].Ion.MassToCharge, 195.08765, 5e-6);
+
+    // Methane has no O to lose; a charged formula takes no adduct.
+    const FormulaAnalysis Methane = Of("CH4", Options);
+    ASSERT_EQ(Methane.Ions.size(), 3u);
+    EXPECT_TRUE(Methane.Ions[0].Ion.Read);
+    EXPECT_FALSE(Methane.Ions[1].Ion.Read);
+    EXPECT_EQ(Methane.Ions[1].Ion.Notices,
+              std::vector<std::string>{
+                  "Adduct [M-H2O+H]+: character 4 \"H\": removes more O than the molecule holds"});
+    EXPECT_EQ(
+        Of("NH4^+", Options).Ions[2].Ion.Notices,
+        std::vector<std::string>{"Adduct [M-H]-: the formula is charged already; give it neutral"});
+    // An adduct of an element without isotopes says so; a formula without an exact mass has no
+    // ions, its own notice telling why.
+    Options.Adducts = {Asked("[M+Tc]+")};
+    EXPECT_EQ(Of("H2O", Options).Ions[0].Ion.Notices,
+              std::vector<std::string>{"Adduct [M+Tc]+: Isotopes: " + ShippedIsotopes().Path() +
+                                       " has no natural isotope of Tc"});
+    EXPECT_TRUE(Of("HXO", Options).Ions.empty());
+}
+
+// The charge is the reading's. m/z = (M - z me) / |z|, M from the Atomic Mass Evaluation 2020:
+// 1H 1.00782503, 12C 12, 14N 14.00307401, 16O 15.99491462, 31P 30.97376200, 32S 31.97207117,
+// 37Cl 36.96590260, 52Cr 51.9405062, 56Fe 55.9349363, 127I 126.9044719, 202Hg 201.9706434,
+// me 0.000548579909.
+TEST(AnalysisTest, IonsAreChargedAsRead) {
+    const struct {
+        const char* Formula;
+        int Charge;
+        double MassToCharge;
+    } Cases[] = {
+        {"Fe3+", 3, 18.64443019},         {"NH4+", 1, 18.03382555},      {"SO42-", -2, 47.97641341},
+        {"SO4 2-", -2, 47.97641341},      {"SO4(2-)", -2, 47.97641341},  {"PO43-", -3, 31.65168874},
+        {"[Fe(CN)6]4-", -4, 52.98889367}, {"Cr2O72-", -2, 107.92325595}, {"Hg22+", 2, 201.97009482},
+        {"C60-", -1, 720.00054858},       {"N3-", -3, 4.66823992},       {"I3-", -3, 42.30203921},
+        {"[37Cl]-", -1, 36.96645118},     {"Fe^ 3 +", 3, 18.64443019},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Formula);
+        const FormulaAnalysis Ion = Of(Case.Formula);
+        EXPECT_EQ(Ion.Charge, Case.Charge);
+        ASSERT_TRUE(Ion.MassToCharge);
+        EXPECT_NEAR(*Ion.MassToCharge, Case.MassToCharge, 2e-6);
+    }
+    EXPECT_EQ(Of("H2O").Charge, 0);
+    // An ion's peaks are m/z, and its charge is told with the sign.
+    for (const char* Sulfate : {"SO4^2-", "SO4^2-\t", "SO4^2- "}) {
+        SCOPED_TRACE(Sulfate);
+        const FormulaAnalysis Ion = Of(Sulfate);
+        EXPECT_EQ(PeakMassHeading(Ion), "m/z");
+        EXPECT_EQ(MassLines(Ion, '.').back(), "m/z: 47.976413 (z = -2)");
+    }
+    EXPECT_EQ(PeakMassHeading(Of("H2SO4")), "Mass");
+}
+
+// A labelled isotope has abundance 1 in its formula, whatever its natural abundance (none for
+// 14C and 3H): the pattern is that of the other atoms, at the labelled mass. AME2020: 14C
+// 14.0032419884; the second peak is 2H's, 4 x 0.000115 of the first.
+TEST(AnalysisTest, LabelledIsotopesWithoutNaturalAbundanceHaveAPattern) {
+    const FormulaAnalysis Methane = Of("[14C]H4");
+    ASSERT_EQ(Methane.Pattern.size(), 2u);
+    EXPECT_NEAR(Methane.Pattern[0].Mass, 14.0032419884 + 4 * 1.00782503223, 1e-5);
+    EXPECT_NEAR(Methane.Pattern[1].Intensity, 4 * 0.000115 / 0.999885 * 100, 0.005);
+    const FormulaAnalysis Tritiated = Of("HTO");
+    ASSERT_GE(Tritiated.Pattern.size(), 2u);
+    EXPECT_NEAR(Tritiated.Pattern[0].Mass, 1.00782503223 + 3.01604928132 + 15.99491461957, 1e-5);
+    EXPECT_EQ(Tritiated.Pattern[0].Intensity, 100);
 }
 
 TEST(AnalysisTest, SaysWhatItCantGive) {
@@ -242,7 +366,8 @@ TEST(AnalysisTest, SaysWhatItCantGive) {
     EXPECT_EQ(Partial.Hill, "Fe0.95O");
     EXPECT_TRUE(Partial.Monoisotopic);
     EXPECT_TRUE(Partial.Pattern.empty());
-    EXPECT_EQ(Partial.Notices, std::vector<std::string>{"Isotope pattern: it needs whole counts"});
+    EXPECT_TRUE(Partial.Notices.empty());
+    EXPECT_EQ(Partial.Notes, std::vector<std::string>{"Isotope pattern: it needs whole counts"});
     // No natural isotope, an unknown label, a missing element, an unreadable formula.
     EXPECT_EQ(Of("TcO4^-").Notices,
               std::vector<std::string>{"Isotopes: " + ShippedIsotopes().Path() +
@@ -259,7 +384,8 @@ TEST(AnalysisTest, SaysWhatItCantGive) {
     // Weighed as read, with the notice of how a point was read.
     const FormulaAnalysis Hydrate = Of("CuSO4.5H2O");
     EXPECT_EQ(Hydrate.Hill, "CuH10O9S");
-    EXPECT_EQ(Hydrate.Notices,
+    EXPECT_TRUE(Hydrate.Notices.empty());
+    EXPECT_EQ(Hydrate.Notes,
               std::vector<std::string>{"Formula: character 6 \".\": read as CuSO4\xC2\xB7"
                                        "5H2O; for the count 4.5 write CuS(O4.5)H2O"});
     // Without the isotope table: the molar mass and the composition still.

@@ -84,6 +84,8 @@ TEST(IsotopeTableTest, BrokenRowsAreNamedByFileAndLineAndLeftOut) {
                                                           "\"N\",15,15.0001089,-0.1\n"
                                                           ",16,15.99,1\n"
                                                           "\"O\",16.5,15.99,1\n"
+                                                          "\"O\",17,16.999,0.0004,x\n"
+                                                          "\"\",18,17.999,0.002\n"
                                                           "\n"
                                                           "\"O\",16,15.99491462,0.99757");
     const IsotopeTable Table(Path);
@@ -95,6 +97,8 @@ TEST(IsotopeTableTest, BrokenRowsAreNamedByFileAndLineAndLeftOut) {
                   Path + ", line 6: the abundance -0.1 is outside 0 to 1",
                   Path + ", line 7: the symbol is missing",
                   Path + ", line 8: the mass number 16.5 is no whole number from 1 on",
+                  Path + ", line 9: 4 fields expected, 5 found",
+                  Path + ", line 10: the symbol is missing",
               }));
     EXPECT_EQ(Table.Of("C").size(), 1u);
     EXPECT_TRUE(Table.Of("N").empty());

@@ -14,7 +14,7 @@ namespace Varnock::Testing {
 // One call a calculation made on its view, in order: a report event holds the whole report
 // after the change. A notice also keeps the report text the user sees behind it.
 struct ViewEvent {
-    enum Kind { Report, Mass, Notice } What;
+    enum Kind { Report, Mass, Notice, Note } What;
     std::string Text;
     std::string ReportShown; // for notices only
 
@@ -39,11 +39,16 @@ public:
         Notices.push_back(Message);
         Record({ViewEvent::Notice, Message, Report});
     }
+    void ReadingNote(const std::string& Note) override {
+        Notes.push_back(Note);
+        Record({ViewEvent::Note, Note, {}});
+    }
 
     // Texts as a window would show them; they start as the window shows them before any run.
     std::string Report;
     std::string Mass = "0";
     std::vector<std::string> Notices;
+    std::vector<std::string> Notes;
     std::vector<ViewEvent> Events;
     // Off where only the last texts matter and a growing record would be measured too.
     bool KeepEvents = true;

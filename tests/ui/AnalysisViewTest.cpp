@@ -140,6 +140,44 @@ TEST_F(AnalysisViewTest, ShowsTheHillFormulaMassesCompositionAndPeaks) {
     EXPECT_TRUE(InView<QLabel>("Notices")->isHidden());
 }
 
+TEST_F(AnalysisViewTest, ListsTheCommonIonsAndPlotsTheOneChosen) {
+    // Caffeine, 194.080376, plus a proton (1.007825) less an electron (0.000549): 195.087652;
+    // plus Na (22.989769): 217.069596; less a proton plus an electron: 193.073099.
+    Type("C8H10N4O2");
+    Open();
+    const QStringList Names = Column("Ions", 0);
+    ASSERT_GE(Names.size(), 4);
+    EXPECT_EQ(Names.mid(0, 4), QStringList({"M", "[M+H]+", "[M+NH4]+", "[M+Na]+"}));
+    EXPECT_TRUE(Names.contains("[M-H]-"));
+    const QStringList Formulas = Column("Ions", 1), Ratios = Column("Ions", 2);
+    EXPECT_EQ(Formulas[0], "C8H10N4O2");
+    EXPECT_EQ(Ratios[0], "");
+    EXPECT_EQ(Formulas[1], "C8H11N4O2^+");
+    EXPECT_EQ(Ratios[1], "195.087652");
+    EXPECT_EQ(Ratios[3], "217.069596");
+    EXPECT_EQ(Ratios[Names.indexOf("[M-H]-")], "193.073099");
+
+    // Choosing an ion plots and lists its pattern at m/z; M brings back the formula's.
+    auto* Ions = InView<QTableWidget>("Ions");
+    Ions->setCurrentCell(1, 0);
+    EXPECT_EQ(InView<QTableWidget>("Peaks")->horizontalHeaderItem(0)->text(), "m/z");
+    EXPECT_EQ(Column("Peaks", 0)[0], "195.087652");
+    EXPECT_TRUE(InView("Plot")->accessibleDescription().contains("from 195.087652"));
+    Ions->setCurrentCell(0, 0);
+    EXPECT_EQ(Column("Peaks", 0)[0], "194.080376");
+
+    // Methane can't lose water: that row stays empty and says why; an ion takes no adduct.
+    Type("CH4");
+    Find<QPushButton>(Window, "CmdCalculate")->click();
+    const int Dehydrated = Column("Ions", 0).indexOf("[M-H2O+H]+");
+    ASSERT_GT(Dehydrated, 0);
+    EXPECT_EQ(Column("Ions", 2)[Dehydrated], "");
+    EXPECT_TRUE(Ions->item(Dehydrated, 0)->toolTip().contains("removes more O"));
+    Type("NH4^+");
+    Find<QPushButton>(Window, "CmdCalculate")->click();
+    EXPECT_TRUE(Ions->isHidden());
+}
+
 struct Followed {
     const char* Formula;
     const char* Hill;
@@ -319,6 +357,12 @@ TEST_F(AnalysisViewTest, SaveStartsInTheUsersFolderThenWhereAndAsTheLastWasSaved
     EXPECT_EQ(Second.Name, "C8H10N4O2." + Kind);
     // A name typed without a suffix gets the offered type's.
     EXPECT_TRUE(QFileInfo::exists(Folder + QStringLiteral("/second.") + Kind));
+
+    // An ion chosen, its plot is offered under the ion's formula.
+    InView<QTableWidget>("Ions")->setCurrentCell(1, 0);
+    const Offered Ion =
+        SaveThroughTheDialog(InView<QPushButton>("CmdSave"), Folder + QStringLiteral("/third"));
+    EXPECT_EQ(Ion.Name, "C8H11N4O2^+." + Kind);
     ForgetSettings();
 }
 
@@ -377,8 +421,8 @@ TEST_F(AnalysisViewTest, EveryPartHasANameForScreenReaders) {
             EXPECT_FALSE(Part->accessibleName().isEmpty()) << Part->objectName().toStdString();
             ++Named;
         }
-    // The scrolling part with its six, and four buttons.
-    EXPECT_EQ(Named, 11);
+    // The scrolling part with its seven, and four buttons.
+    EXPECT_EQ(Named, 12);
     EXPECT_TRUE(InView("Plot")->accessibleDescription().startsWith("4 peaks from 194.080376"))
         << InView("Plot")->accessibleDescription().toStdString();
 }

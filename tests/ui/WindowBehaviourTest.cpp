@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -206,14 +207,14 @@ TEST_F(WindowBehaviour, NoticesAreMessageBoxesOverWhatTheWindowShowsThen) {
         const char* Broken; // the table file's bytes; null: removed
         QString Notice;
         QString ReportShown; // while the box was open
-        QString Mass;        // afterwards; empty: the calculation was refused
+        bool Refused;        // no report and no mass afterwards
     };
     const Case Cases[] = {
         {"missing element", "HXO", Table, "Element: X Doesn't exist in database",
-         " H*1=\t1\t  5.88%  \n", "17 g"},
-        {"table removed", "H2O", nullptr, "Error number 53 occured reading elements.dat", "", ""},
+         " H*1=\t1\t  5.88%  \n", false},
+        {"table removed", "H2O", nullptr, "Error number 53 occured reading elements.dat", "", true},
         {"table cut short", "H2O", "\"H\",1,1\r\n\"O\",8",
-         "Error number 62 occured reading elements.dat", "", ""},
+         "Error number 62 occured reading elements.dat", "", true},
     };
     Open(Table);
     const QStringList Listed = ListTexts();
@@ -234,11 +235,12 @@ TEST_F(WindowBehaviour, NoticesAreMessageBoxesOverWhatTheWindowShowsThen) {
         EXPECT_EQ(Seen.Icon, QMessageBox::NoIcon);
         EXPECT_EQ(Seen.Buttons, QMessageBox::Ok);
         EXPECT_EQ(Seen.ReportShown, Case.ReportShown);
-        if (Case.Mass.isEmpty()) {
+        if (Case.Refused) {
             EXPECT_EQ(Seen.MassShown, "") << "the last good mass shows behind the notice";
             EXPECT_EQ(Report(), "");
         }
-        EXPECT_EQ(Mass(), Case.Mass);
+        // Without X the others' sum is no formula mass: none is shown.
+        EXPECT_EQ(Mass(), "");
         EXPECT_EQ(ListTexts(), Listed);
         EXPECT_EQ(OpenTables(), 0);
 
@@ -248,6 +250,49 @@ TEST_F(WindowBehaviour, NoticesAreMessageBoxesOverWhatTheWindowShowsThen) {
         EXPECT_TRUE(Answerer->Seen.empty());
         EXPECT_EQ(Mass(), "18 g");
     }
+}
+
+// A reading note is no message box: it follows the total in the report, which scrolls to it, and
+// the mass box carries it for screen readers.
+TEST_F(WindowBehaviour, ReadingNoteFollowsTheTotalWithoutAMessageBox) {
+    Open(ShippedTable().c_str());
+    auto* MassBox = Find<QLineEdit>(*Window, "TxtFormulaMass");
+    auto* Answer = Find<QPlainTextEdit>(*Window, "TxtAnswer");
+    const struct {
+        const char* Formula;
+        const char* Mass;
+        const char* Note;
+        const char* Shown; // the report's last lines
+    } Cases[] = {
+        {"CuSO4.5H2O", "249.677 g",
+         "Formula: character 6 \".\": read as CuSO4\xC2\xB7"
+         "5H2O; for the count 4.5 write CuS(O4.5)H2O",
+         "Total: \t249.677\t  100%\nFormula: character 6 \".\":\nread as CuSO4\xC2\xB7"
+         "5H2O;\nfor the count 4.5 write CuS(O4.5)H2O\n"},
+        {"Fe3+", "55.845 g",
+         "Formula: character 4 \"+\": read as Fe^3+; for Fe\xC3\x97"
+         "3 with charge 1+ write Fe3^+",
+         "Total: \t55.845\t  100%\nFormula: character 4 \"+\":\nread as Fe^3+;\nfor Fe\xC3\x97"
+         "3 with charge 1+ write Fe3^+\n"},
+        {"H2O", "18.015 g", "", "Total: \t18.015\t  100%\n"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Formula);
+        Calculate(QString::fromUtf8(Case.Formula));
+        EXPECT_TRUE(Answerer->Seen.empty());
+        EXPECT_EQ(Mass(), Case.Mass);
+        EXPECT_TRUE(Report().endsWith(QString::fromUtf8(Case.Shown))) << Report().toStdString();
+        EXPECT_EQ(MassBox->accessibleDescription(), QString::fromUtf8(Case.Note));
+        EXPECT_EQ(MassBox->toolTip(), QString::fromUtf8(Case.Note));
+        EXPECT_EQ(Answer->verticalScrollBar()->value(), Answer->verticalScrollBar()->maximum());
+    }
+
+    // An element the table lacks: a message box, and no mass that leaves it out.
+    Calculate("Ph3P");
+    ASSERT_EQ(Answerer->Seen.size(), 1u);
+    EXPECT_EQ(Answerer->Seen[0].Text, "Element: Ph Doesn't exist in database");
+    EXPECT_EQ(Mass(), "");
+    EXPECT_TRUE(Report().endsWith("Total: \t30.974\t  100%  (without Ph)\n"));
 }
 
 // Counts the paints of a control while it lives.

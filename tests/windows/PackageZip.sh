@@ -20,7 +20,8 @@ Zip=$(ls "$Work"/varnock-1.*-windows-x86_64.zip)
 echo "built $Zip, $(stat -c %s "$Zip") bytes"
 
 Top=$(basename "$Zip" .zip)
-Expected="elements.dat isotopes.dat LICENSE README.md varnock.exe varnock-window.exe varnock.html
+Expected="elements.dat isotopes.dat adducts.dat LICENSE README.md varnock.exe varnock-window.exe
+varnock.html
 Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll
 libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll"
 Listed=$(unzip -Z1 "$Zip" | grep -v '/$' | sed "s|^$Top/||" | sort)
