@@ -55,10 +55,6 @@ std::pair<int, int> TopInk(const QImage& Image) {
     return {First, Last};
 }
 
-std::string ReadAll(const std::string& Path) {
-    std::ifstream In(Path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(In), {}};
-}
 
 class AnalysisViewTest : public ::testing::Test {
 protected:
@@ -269,6 +265,11 @@ TEST_F(AnalysisViewTest, SavesThePlotAsPngAndAsSvgWhereTheBuildCan) {
 }
 
 #ifndef _WIN32
+std::string ReadAll(const std::string& Path) {
+    std::ifstream In(Path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(In), {}};
+}
+
 // A disk that is full after 1,000 bytes (writes past the process's file size limit fail, as on
 // a full disk): the save fails, says why, and leaves the older plot of that name as it was and
 // no other file.
