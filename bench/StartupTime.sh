@@ -15,6 +15,8 @@ done
 unset DISPLAY QT_QPA_PLATFORM
 Runs=$(mktemp -d)
 trap 'rm -rf "$Runs"' EXIT
+# The window starts as a first start does, whatever the user's own settings hold.
+export XDG_CONFIG_HOME="$Runs/config"
 for Run in 0 1 2 3 4 5 6 7 8 9 10; do
     for Program in "$Build/varnock" "$Build/bench/varnock-minimal"; do
         Name=$(basename "$Program")

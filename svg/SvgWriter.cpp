@@ -3,11 +3,11 @@
 #include <QPainter>
 #include <QSvgGenerator>
 
-extern "C" Q_DECL_EXPORT bool VarnockWriteSvg(const QString& Path, int Width, int Height,
+extern "C" Q_DECL_EXPORT bool VarnockWriteSvg(QIODevice& Device, int Width, int Height,
                                               const QString& Title, Varnock::DrawFunction Draw,
                                               void* Context) {
     QSvgGenerator Svg;
-    Svg.setFileName(Path);
+    Svg.setOutputDevice(&Device);
     Svg.setSize(QSize(Width, Height));
     Svg.setViewBox(QRect(0, 0, Width, Height));
     Svg.setTitle(Title);

@@ -2,6 +2,7 @@
 
 // What the SVG module offers the window: one function, looked up by name.
 
+class QIODevice;
 class QPainter;
 class QString;
 
@@ -9,9 +10,9 @@ namespace Varnock {
 
 // Draws the picture on Painter, handed Context back.
 using DrawFunction = void (*)(void* Context, QPainter& Painter);
-// Writes Path as an SVG picture of Width by Height pixels with Title, drawn by Draw; false when
-// the file can't be written.
-using WriteSvgFunction = bool (*)(const QString& Path, int Width, int Height, const QString& Title,
+// Writes an SVG picture of Width by Height pixels with Title, drawn by Draw, to Device; false
+// when it could not be made. The window writes the file.
+using WriteSvgFunction = bool (*)(QIODevice& Device, int Width, int Height, const QString& Title,
                                   DrawFunction Draw, void* Context);
 
 } // namespace Varnock

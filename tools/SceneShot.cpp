@@ -1,15 +1,16 @@
 // Screenshots of the window at work, for the README and for looking at: the window with a
-// formula calculated, its analysis view, or its view of the formulas that fit a mass. It runs the
-// window in this process on an X display (its own Xvfb unless DISPLAY is set) and reads the pixels
-// back from the X server.
+// formula calculated, its analysis view, a dialog of the view, or its view of the formulas that
+// fit a mass. It runs the window in this process on an X display (its own Xvfb unless DISPLAY is
+// set) and reads the pixels back from the X server.
 //
 //   varnock-sceneshot --data DIR --formula F --out FILE.png [--view] [--size WxH]
-//                     [--find MASS [--adduct A]]
+//                     [--dialog save|about] [--plot FILE] [--find MASS [--adduct A]]
 //
 // DIR holds elements.dat and isotopes.dat (the build's top folder does). --view shoots the
 // analysis view, --find the search view after a search for MASS (as the adduct A's m/z), else
-// the window; --size enlarges the window first. QT_SCALE_FACTOR applies.
-// A message box the calculation shows is shot to FILE-notice.png and then closed.
+// the window; --size enlarges the window first; --dialog shoots the view's Save or About dialog;
+// --plot saves the view's plot to FILE as its Save button does. QT_SCALE_FACTOR applies. A
+// message box the calculation shows is shot to FILE-notice.png and then closed.
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,11 +30,12 @@
 #include "ui/AnalysisView.h"
 #include "ui/FindView.h"
 #include "ui/FrmVarnock.h"
+#include "ui/PatternPlot.h"
 
 using namespace Varnock;
 
 int main(int Argc, char** Argv) {
-    std::string Data, Formula, Out, Mass, Adduct;
+    std::string Data, Formula, Out, Mass, Adduct, Dialog, PlotFile;
     bool ShootView = false;
     int Width = 0, Height = 0;
     for (int Index = 1; Index < Argc; ++Index) {
@@ -59,6 +61,10 @@ int main(int Argc, char** Argv) {
             Adduct = Next;
         else if (Word == "--size" && std::sscanf(Next.c_str(), "%dx%d", &Width, &Height) == 2)
             continue;
+        else if (Word == "--dialog" && (Next == "save" || Next == "about"))
+            Dialog = Next;
+        else if (Word == "--plot")
+            PlotFile = Next;
         else {
             std::fprintf(stderr, "varnock-sceneshot: unknown option %s\n", Word.c_str());
             return 2;
@@ -66,7 +72,7 @@ int main(int Argc, char** Argv) {
     }
     if (Data.empty() || Out.empty()) {
         std::fprintf(stderr, "usage: varnock-sceneshot --data DIR --formula F --out FILE.png "
-                             "[--view] [--size WxH]\n");
+                             "[--view] [--size WxH] [--dialog save|about] [--plot FILE]\n");
         return 2;
     }
     std::unique_ptr<XProbe::VirtualServer> Server;
@@ -82,6 +88,8 @@ int main(int Argc, char** Argv) {
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     const std::string Display = std::getenv("DISPLAY");
     QApplication App(Argc, Argv);
+    // The SVG module as the build has it, in modules/ of the build's top folder.
+    PatternPlot::SetModuleFolder(QCoreApplication::applicationDirPath() + QStringLiteral("/../"));
     FrmVarnock Window;
     Window.Load(QString::fromStdString(Data));
     Window.show();
@@ -109,7 +117,7 @@ int main(int Argc, char** Argv) {
         ->setText(QString::fromStdString(Formula));
     Window.findChild<QPushButton*>(QStringLiteral("CmdCalculate"))->click();
     QWidget* Shot = &Window;
-    if (ShootView) {
+    if (ShootView || !Dialog.empty() || !PlotFile.empty()) {
         Window.findChild<QPushButton*>(QStringLiteral("CmdAnalysis"))->click();
         Shot = Window.Analysis();
         if (!Shot || !QTest::qWaitForWindowExposed(Shot)) {
@@ -136,9 +144,29 @@ int main(int Argc, char** Argv) {
         }
         Shot = Finder;
     }
-    // Let both paint, and the X server catch up.
+    if (!PlotFile.empty() && !Window.Analysis()->SavePlot(QString::fromStdString(PlotFile))) {
+        std::fprintf(stderr, "varnock-sceneshot: could not save the plot to %s\n",
+                     PlotFile.c_str());
+        return 1;
+    }
+    // Let them paint, and the X server catch up.
     QTest::qWait(600);
-    const QImage Image = XProbe::Grab(Display, Shot->winId());
+    QImage Image;
+    if (!Dialog.empty()) {
+        // The dialog is modal: shot from its own event loop, then closed.
+        QTimer::singleShot(1200, [&] {
+            if (QWidget* Shown = QApplication::activeModalWidget()) {
+                Image = XProbe::Grab(Display, Shown->winId());
+                Shown->close();
+            }
+        });
+        Window.Analysis()
+            ->findChild<QPushButton*>(
+                QString::fromLatin1(Dialog == "save" ? "CmdSave" : "CmdAbout"))
+            ->click();
+    } else {
+        Image = XProbe::Grab(Display, Shot->winId());
+    }
     if (Image.isNull() || !Image.save(QString::fromStdString(Out), "PNG")) {
         std::fprintf(stderr, "varnock-sceneshot: could not save %s\n", Out.c_str());
         return 1;

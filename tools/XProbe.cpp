@@ -175,6 +175,22 @@ std::string WindowTitle(const std::string& Display, unsigned long Target) {
     return Title;
 }
 
+QRect Geometry(const std::string& Display, unsigned long Target) {
+    QRect Place;
+    if (::Display* Connection = XOpenDisplay(Display.c_str())) {
+        XSetErrorHandler(ErrorsIgnored);
+        XWindowAttributes Attributes{};
+        Window Child = 0;
+        int X = 0, Y = 0;
+        if (XGetWindowAttributes(Connection, Target, &Attributes) &&
+            XTranslateCoordinates(Connection, Target, DefaultRootWindow(Connection), 0, 0, &X, &Y,
+                                  &Child))
+            Place = QRect(X, Y, Attributes.width, Attributes.height);
+        XCloseDisplay(Connection);
+    }
+    return Place;
+}
+
 QImage Grab(const std::string& Display, unsigned long Target) {
     ::Display* Connection = XOpenDisplay(Display.c_str());
     if (!Connection)

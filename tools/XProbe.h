@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <QImage>
+#include <QRect>
 
 namespace Varnock::XProbe {
 
@@ -41,6 +42,9 @@ ShownWindow StartAndWait(const std::string& Display, const std::vector<std::stri
 
 // The window's title as the X server has it.
 std::string WindowTitle(const std::string& Display, unsigned long Window);
+
+// The window's place on the screen and its size; null when it can't be read.
+QRect Geometry(const std::string& Display, unsigned long Window);
 
 // The window's contents; null when it can't be read.
 QImage Grab(const std::string& Display, unsigned long Window);

@@ -2,24 +2,34 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "core/AnalysisText.h"
 #include "ui/FormRuntime.h"
 #include "ui/PatternPlot.h"
+#include "ui/ProgramHelp.h"
+#include "ui/WindowSettings.h"
 
 namespace Varnock {
 
 using namespace FormRuntime;
 
 namespace {
+
+// What the Save dialog remembers.
+const QString PlotFolderKey = QStringLiteral("AnalysisView/PlotFolder");
+const QString PlotTypeKey = QStringLiteral("AnalysisView/PlotType");
 
 QTableWidget* Table(QWidget* Parent, const char* Name, const QStringList& Headings) {
     auto* Made = new QTableWidget(0, static_cast<int>(Headings.size()), Parent);
@@ -50,37 +60,48 @@ void AddRow(QTableWidget* Table, const std::array<std::string, Count>& Cells) {
 
 } // namespace
 
-AnalysisView::AnalysisView(QWidget* Parent) : QDialog(Parent) {
+AnalysisView::AnalysisView(QWidget* Parent, const QString& ProgramFolder) : QDialog(Parent) {
     setObjectName(QStringLiteral("AnalysisView"));
     setWindowTitle(QStringLiteral("Analysis"));
     setSizeGripEnabled(true);
-    Hill = new QLabel(this);
+    auto* Scroller = new QScrollArea(this);
+    Scroller->setObjectName(QStringLiteral("Contents"));
+    Scroller->setAccessibleName(QStringLiteral("Analysis"));
+    Scroller->setFrameShape(QFrame::NoFrame);
+    Scroller->setWidgetResizable(true);
+    auto* Contents = new QWidget(Scroller);
+    Hill = new QLabel(Contents);
     Hill->setObjectName(QStringLiteral("Hill"));
     QFont Large = Hill->font();
     Large.setPointSizeF(Large.pointSizeF() * 1.4);
     Large.setBold(true);
     Hill->setFont(Large);
-    Masses = new QLabel(this);
+    Masses = new QLabel(Contents);
     Masses->setObjectName(QStringLiteral("Masses"));
-    Notices = new QLabel(this);
+    Notices = new QLabel(Contents);
     Notices->setObjectName(QStringLiteral("Notices"));
     Notices->setWordWrap(true);
     for (QLabel* Label : {Hill, Masses, Notices})
         Label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    Plot = new PatternPlot(this);
+    Plot = new PatternPlot(Contents);
     Plot->setObjectName(QStringLiteral("Plot"));
-    Composition = Table(this, "Composition", {"Element", "Count", "Mass", "%"});
-    Peaks = Table(this, "Peaks", {"Mass", "Intensity %"});
-    Ions = Table(this, "Ions", {"Ion", "Formula", "m/z"});
+    Composition = Table(Contents, "Composition", {"Element", "Count", "Mass", "%"});
+    Peaks = Table(Contents, "Peaks", {"Mass", "Intensity %"});
+    Ions = Table(Contents, "Ions", {"Ion", "Formula", "m/z"});
     Ions->setSelectionBehavior(QAbstractItemView::SelectRows);
     Ions->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(Ions, &QTableWidget::currentCellChanged, this, [this](int Row) { ShowPattern(Row); });
     CmdCopy = ViewButton(this, "CmdCopy", QStringLiteral("&Copy all"), "Copy all as text");
     CmdSave = ViewButton(this, "CmdSave", QStringLiteral("&Save plot..."), "Save plot");
+    CmdAbout = ViewButton(this, "CmdAbout", QStringLiteral("A&bout..."), "About Varnock");
     CmdClose = ViewButton(this, "CmdClose", QStringLiteral("Close"), "Close");
     connect(CmdCopy, &QPushButton::clicked, this, [this] { CopyAll(); });
     connect(CmdSave, &QPushButton::clicked, this, [this] { AskSavePlot(); });
+    connect(CmdAbout, &QPushButton::clicked, this, [this] { ShowAbout(this); });
     connect(CmdClose, &QPushButton::clicked, this, &QDialog::close);
+    // F1 opens the manual here too.
+    AddManualAction(*this, [Folder = ProgramFolder.isEmpty() ? FormRuntime::ProgramFolder()
+                                                             : ProgramFolder] { return Folder; });
 
     const std::pair<QWidget*, const char*> Names[] = {
         {Hill, "Hill formula"},       {Masses, "Masses"},
@@ -102,14 +123,19 @@ AnalysisView::AnalysisView(QWidget* Parent) : QDialog(Parent) {
     Buttons->addWidget(CmdCopy);
     Buttons->addWidget(CmdSave);
     Buttons->addStretch();
+    Buttons->addWidget(CmdAbout);
     Buttons->addWidget(CmdClose);
-    auto* All = new QVBoxLayout(this);
+    auto* All = new QVBoxLayout(Contents);
+    All->setContentsMargins(0, 0, 0, 0);
     All->addWidget(Hill);
     All->addWidget(Masses);
     All->addWidget(Notices);
     All->addWidget(Plot, 3);
     All->addLayout(Tables, 3);
-    All->addLayout(Buttons);
+    Scroller->setWidget(Contents);
+    auto* Outer = new QVBoxLayout(this);
+    Outer->addWidget(Scroller, 1);
+    Outer->addLayout(Buttons);
     resize(600, 720);
 }
 
@@ -160,6 +186,7 @@ void AnalysisView::ShowPattern(int Row) {
         AddRow(Peaks, PeakCells(Peak, Separator));
 
     Plot->SetPattern(Of.Pattern, Of.Charge != 0, Separator);
+    PlotTitle = ToQt(Of.Hill);
     const auto Highest =
         std::find_if(Of.Pattern.begin(), Of.Pattern.end(),
                      [](const PatternPeak& Peak) { return Peak.Intensity >= 100; });
@@ -187,18 +214,54 @@ void AnalysisView::CopyAll() const {
     QApplication::clipboard()->setText(Text());
 }
 
-bool AnalysisView::SavePlot(const QString& Path) const {
-    return Plot->Save(Path);
+bool AnalysisView::SavePlot(const QString& Path, QString* Failure) const {
+    return Plot->Save(Path, PlotTitle, Failure);
+}
+
+QString AnalysisView::PlotFolder() {
+    // Never the current directory: that is the program's folder, which the user may not write.
+    const QString Candidates[] = {
+        UserSettings().value(PlotFolderKey).toString(),
+        QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+    };
+    for (const QString& Folder : Candidates)
+        if (!Folder.isEmpty() && QFileInfo(Folder).isDir())
+            return Folder;
+    return QDir::homePath();
 }
 
 void AnalysisView::AskSavePlot() {
-    QString Filters = QStringLiteral("PNG image (*.png)");
-    if (PatternPlot::SavesSvg())
-        Filters += QStringLiteral(";;SVG image (*.svg)");
-    const QString Path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Save plot"), ToQt(Shown.Hill) + QStringLiteral(".png"), Filters);
-    if (!Path.isEmpty() && !SavePlot(Path))
-        ShowMessage(this, QStringLiteral("The plot could not be saved to ") + Path);
+    const QString Png = QStringLiteral("PNG image (*.png)");
+    const QString Svg = QStringLiteral("SVG image (*.svg)");
+    const bool LastSvg = PatternPlot::SavesSvg() &&
+                         UserSettings().value(PlotTypeKey).toString() == QLatin1String("svg");
+    QFileDialog Dialog(this, QStringLiteral("Save plot"));
+    Dialog.setObjectName(QStringLiteral("SavePlotDialog"));
+    Dialog.setAcceptMode(QFileDialog::AcceptSave);
+    Dialog.setNameFilters(PatternPlot::SavesSvg() ? QStringList{Png, Svg} : QStringList{Png});
+    Dialog.selectNameFilter(LastSvg ? Svg : Png);
+    Dialog.setDefaultSuffix(LastSvg ? QStringLiteral("svg") : QStringLiteral("png"));
+    // A name typed without a suffix gets the chosen type's.
+    connect(&Dialog, &QFileDialog::filterSelected, &Dialog, [&Dialog, Svg](const QString& Filter) {
+        Dialog.setDefaultSuffix(Filter == Svg ? QStringLiteral("svg") : QStringLiteral("png"));
+    });
+    Dialog.setDirectory(PlotFolder());
+    Dialog.selectFile(PlotTitle + (LastSvg ? QStringLiteral(".svg") : QStringLiteral(".png")));
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
+        return;
+    const QString Path = Dialog.selectedFiles().front();
+    QString Failure;
+    if (!SavePlot(Path, &Failure)) {
+        ShowMessage(this, QStringLiteral("The plot could not be saved to %1: %2")
+                              .arg(QDir::toNativeSeparators(Path), Failure));
+        return;
+    }
+    UserSettings Settings;
+    Settings.setValue(PlotFolderKey, QFileInfo(Path).absolutePath());
+    Settings.setValue(PlotTypeKey, QFileInfo(Path).suffix().toLower() == QLatin1String("svg")
+                                       ? QStringLiteral("svg")
+                                       : QStringLiteral("png"));
 }
 
 } // namespace Varnock

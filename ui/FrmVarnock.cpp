@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -28,13 +29,19 @@
 #include "ui/Bas3dEffects.h"
 #include "ui/FindView.h"
 #include "ui/FormControls.h"
+#include "ui/ProgramHelp.h"
 #include "ui/VarnockIcon.h"
+#include "ui/WindowSettings.h"
 
 namespace Varnock {
 
 using namespace FormRuntime;
 
 namespace {
+
+// Where the settings keep each window's place.
+const QString MainWindowGroup = QStringLiteral("MainWindow");
+const QString AnalysisViewGroup = QStringLiteral("AnalysisView");
 
 // The design's places, in twips.
 constexpr QRect Label1Place{60, 30, 1425, 195};
@@ -107,7 +114,7 @@ QString FrmVarnock::HomePageAddress() {
     return QStringLiteral("Http://tervalin.test/");
 }
 
-FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
+FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window), Folder(ProgramFolder()) {
     setObjectName(QStringLiteral("FrmVarnock"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -236,6 +243,17 @@ FrmVarnock::FrmVarnock(QWidget* Parent) : QWidget(Parent, Qt::Window) {
         Control->installEventFilter(this);
     TxtFormula->setFocus();
 
+    // Help without a control of its own: F1 opens the manual, and the window's context menu (a
+    // right click beside the controls) holds the manual and the About box.
+    AddManualAction(*this, [this] { return Folder; });
+    auto* About = new QAction(QStringLiteral("&About Varnock"), this);
+    About->setObjectName(QStringLiteral("ActAbout"));
+    connect(About, &QAction::triggered, this, [this] { ShowAbout(this); });
+    addAction(About);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    setAccessibleDescription(
+        QStringLiteral("F1 opens the manual; the window's context menu holds About Varnock"));
+
     if (const QScreen* Screen = QGuiApplication::primaryScreen())
         setGeometry(QRect(Screen->availableGeometry().center() - rect().center(), size()));
 }
@@ -245,6 +263,7 @@ void FrmVarnock::Load() {
 }
 
 void FrmVarnock::Load(const QString& ProgramFolder) {
+    Folder = ProgramFolder;
     try {
         if (!SetCurrentFolder(ProgramFolder))
             throw RunTimeError(ErrPathNotFound);
@@ -281,7 +300,18 @@ void FrmVarnock::resizeEvent(QResizeEvent* Event) {
     Arrange();
 }
 
+void FrmVarnock::RememberPlaces() {
+    Remembers = true;
+    RestorePlace(*this, MainWindowGroup);
+}
+
 void FrmVarnock::closeEvent(QCloseEvent* Event) {
+    if (Remembers) {
+        UserSettings Settings;
+        WritePlace(Settings, MainWindowGroup, *this);
+        if (View)
+            WritePlace(Settings, AnalysisViewGroup, *View);
+    }
     if (View)
         View->close();
     if (Search)
@@ -351,23 +381,20 @@ void FrmVarnock::CmdCalculateClick() {
 }
 
 void FrmVarnock::PlaceBeside(QWidget* Shown) {
-    QRect Place(frameGeometry().topRight() + QPoint(8, 0), Shown->size());
-    if (const QScreen* Screen = screen()) {
-        const QRect Room = Screen->availableGeometry();
-        Place.setSize(Place.size().boundedTo(Room.size()));
-        Shown->resize(Place.size());
-        Place.moveRight(std::min(Place.right(), Room.right()));
-        Place.moveBottom(std::min(Place.bottom(), Room.bottom()));
-        Place.moveTopLeft(
-            QPoint(std::max(Place.left(), Room.left()), std::max(Place.top(), Room.top())));
-    }
-    Shown->move(Place.topLeft());
+    // Beside the window where the screen has room, else as far right as fits, and never taller
+    // or wider than the screen: the view's tables scroll instead. Its frame is taken to be as
+    // wide as the window's, which is shown and so known.
+    const QSize Edges = frameGeometry().size() - size();
+    const QRect Fitted = OntoScreens(
+        QRect(frameGeometry().topRight() + QPoint(8, 0), Shown->size() + Edges), ScreenAreas());
+    Shown->resize(Fitted.size() - Edges);
+    Shown->move(Fitted.topLeft());
 }
 
 void FrmVarnock::CmdAnalysisClick() {
     if (!View) {
-        View = new AnalysisView(this);
-        PlaceBeside(View);
+        View = new AnalysisView(this, Folder);
+        PlaceAnalysis();
     }
     ShowAnalysis();
     View->show();
@@ -388,6 +415,12 @@ void FrmVarnock::CmdFindClick() {
     Search->show();
     Search->raise();
     Search->activateWindow();
+}
+
+void FrmVarnock::PlaceAnalysis() {
+    if (Remembers && RestorePlace(*View, AnalysisViewGroup))
+        return;
+    PlaceBeside(View);
 }
 
 void FrmVarnock::ShowAnalysis() {

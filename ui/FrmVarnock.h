@@ -39,6 +39,11 @@ public:
     void Load();
     void Load(const QString& ProgramFolder);
 
+    // Reopens the window where and as large as it was last closed (the first time at its design
+    // size, centred), and from now on saves both windows' places when it closes. The program's
+    // start asks for this; a window made without it reads and writes no settings.
+    void RememberPlaces();
+
     std::string AddSpace(const Value& Element, int Length) const;
     int GetElements(Value& Compound);
 
@@ -65,6 +70,8 @@ private:
     void CmdFindClick();
     // Places a view beside the window where the screen has room, else as far right as fits.
     void PlaceBeside(QWidget* View);
+    // Where the analysis view first opens: as saved, else beside the window.
+    void PlaceAnalysis();
     void ShowAnalysis();
     // Places the controls for the window's size: at the design size, as designed.
     void Arrange();
@@ -91,6 +98,10 @@ private:
     QPushButton* CmdAnalysis;
     QPushButton* CmdFind;
     int ListRowHeight;
+
+    // The program's folder, where the manual is.
+    QString Folder;
+    bool Remembers = false;
 
     AnalysisView* View = nullptr;
     FindView* Search = nullptr;

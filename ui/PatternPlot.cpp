@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
 #include <QLibrary>
 #include <QPainter>
+#include <QSaveFile>
 
 #include "core/AnalysisText.h"
 #include "svg/SvgWriter.h"
@@ -66,15 +68,25 @@ int PlacesOf(double Step) {
 
 } // namespace
 
-void PatternPlot::Draw(QPainter& Painter, QSize Size) const {
+void PatternPlot::Draw(QPainter& Painter, QSize Size, const QString& Title) const {
     const QColor Ink = palette().color(QPalette::Text);
     const QColor Stick(0, 60, 170);
     Painter.fillRect(QRect(QPoint(0, 0), Size), palette().color(QPalette::Base));
-    Painter.setFont(font());
     Painter.setPen(Ink);
+    // The title, centred over the plot; nothing else is drawn above its bottom.
+    int Top = 0;
+    if (!Title.isEmpty()) {
+        QFont Heading = font();
+        Heading.setBold(true);
+        Heading.setPointSizeF(Heading.pointSizeF() * 1.3);
+        Painter.setFont(Heading);
+        Top = QFontMetrics(Heading).height() + 6;
+        Painter.drawText(QRect(0, 4, Size.width(), Top - 4), Qt::AlignCenter, Title);
+    }
+    Painter.setFont(font());
     const QFontMetrics Metrics(font());
     const int Line = Metrics.height();
-    const QRect Area(Metrics.horizontalAdvance(QStringLiteral("100 %")) + 10, Line + 8, 0, 0);
+    const QRect Area(Metrics.horizontalAdvance(QStringLiteral("100 %")) + 10, Top + Line + 8, 0, 0);
     const int Right = Size.width() - 16;
     const int Bottom = Size.height() - 2 * Line - 10;
     if (Right - Area.left() < 40 || Bottom - Area.top() < 30)
@@ -159,7 +171,7 @@ void PatternPlot::Draw(QPainter& Painter, QSize Size) const {
             for (const int Left : {X - Width / 2, X + 2, X - Width - 1}) {
                 const QRect Label(Left, static_cast<int>(YOf(Peak->Intensity)) - Line - 2, Width,
                                   Line);
-                if (Label.left() < 0 || Label.right() >= Size.width() || Label.top() < 0 ||
+                if (Label.left() < 0 || Label.right() >= Size.width() || Label.top() < Top ||
                     std::any_of(Taken.begin(), Taken.end(),
                                 [&](const QRect& Other) { return Other.intersects(Label); }))
                     continue;
@@ -218,24 +230,49 @@ bool PatternPlot::SavesSvg() {
     return SvgWriter() != nullptr;
 }
 
-bool PatternPlot::Save(const QString& Path) const {
-    const QString Suffix = QFileInfo(Path).suffix().toLower();
-    if (Suffix == QLatin1String("svg")) {
+bool PatternPlot::Save(const QString& Path, const QString& Title, QString* Failure) const {
+    const auto Failed = [Failure](const QString& Why) {
+        if (Failure)
+            *Failure = Why;
+        return false;
+    };
+    QByteArray Bytes;
+    QBuffer Buffer(&Bytes);
+    Buffer.open(QIODevice::WriteOnly);
+    if (QFileInfo(Path).suffix().toLower() == QLatin1String("svg")) {
         const WriteSvgFunction Write = SvgWriter();
+        if (!Write)
+            return Failed(QStringLiteral("this build saves no SVG"));
+        struct Drawing {
+            const PatternPlot* Plot;
+            const QString& Title;
+        } What{this, Title};
         const auto DrawOn = [](void* Context, QPainter& Painter) {
-            const auto* Plot = static_cast<const PatternPlot*>(Context);
-            Plot->Draw(Painter, Plot->size());
+            const auto* Asked = static_cast<const Drawing*>(Context);
+            Asked->Plot->Draw(Painter, Asked->Plot->size(), Asked->Title);
         };
-        return Write && Write(Path, width(), height(), QStringLiteral("Isotope pattern"), DrawOn,
-                              const_cast<PatternPlot*>(this));
+        if (!Write(Buffer, width(), height(), QStringLiteral("Isotope pattern of ") + Title, DrawOn,
+                   &What))
+            return Failed(QStringLiteral("the SVG picture could not be made"));
+    } else {
+        // Twice the screen's pixels, laid out as on the screen: sharp when printed or enlarged.
+        const double Ratio = 2 * devicePixelRatioF();
+        QImage Image(size() * Ratio, QImage::Format_RGB32);
+        Image.setDevicePixelRatio(Ratio);
+        QPainter Painter(&Image);
+        Draw(Painter, size(), Title);
+        Painter.end();
+        if (!Image.save(&Buffer, "PNG"))
+            return Failed(QStringLiteral("the PNG image could not be made"));
     }
-    const double Ratio = devicePixelRatioF();
-    QImage Image(size() * Ratio, QImage::Format_RGB32);
-    Image.setDevicePixelRatio(Ratio);
-    QPainter Painter(&Image);
-    Draw(Painter, size());
-    Painter.end();
-    return Image.save(Path, "PNG");
+    // Under a temporary name, renamed when whole. A write cut short (a full disk) shows only in
+    // a short count or a failed flush, and QSaveFile's commit checks neither.
+    QSaveFile File(Path);
+    if (!File.open(QIODevice::WriteOnly))
+        return Failed(File.errorString());
+    if (File.write(Bytes) != Bytes.size() || !File.flush() || !File.commit())
+        return Failed(QStringLiteral("it could not be written whole; is the disk full?"));
+    return true;
 }
 
 } // namespace Varnock

@@ -22,15 +22,17 @@ public:
 
     void SetPattern(std::vector<PatternPeak> Peaks, bool Charged, char DecimalSeparator);
 
-    // Draws the plot filling Size on any painter: the widget, an image or an SVG file. Lines
-    // and sticks lie on whole device pixels of the painter's device, so they stay sharp at
-    // any density.
-    void Draw(QPainter& Painter, QSize Size) const;
+    // Draws the plot filling Size on any painter: the widget, an image or an SVG file, with
+    // Title above it when there is one. Lines and sticks lie on whole device pixels of the
+    // painter's device, so they stay sharp at any density.
+    void Draw(QPainter& Painter, QSize Size, const QString& Title = QString()) const;
 
-    // Saves the plot at its size on screen: PNG, or SVG where the SVG module (Qt Svg's) is
-    // beside the program, chosen by the file's suffix. False when the file can't be written or
-    // the kind is not offered.
-    bool Save(const QString& Path) const;
+    // Saves the plot titled Title, laid out at its size on screen: PNG at twice the screen's
+    // pixels, or SVG where the SVG module (Qt Svg's) is beside the program, chosen by the
+    // file's suffix. The file is written under a temporary name and renamed when whole, so a
+    // failed save leaves no part of a file and an older file of that name as it was. False,
+    // with the reason in Failure, when it can't be written or the kind is not offered.
+    bool Save(const QString& Path, const QString& Title, QString* Failure = nullptr) const;
     static bool SavesSvg();
     // Where the SVG module is looked for, when not in the program's folder (ending in '/').
     static void SetModuleFolder(const QString& Folder);

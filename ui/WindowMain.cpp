@@ -12,6 +12,7 @@ int main(int Argc, char** Argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("test.tervalin.Varnock"));
     Varnock::FrmVarnock Window;
     Window.Load();
+    Window.RememberPlaces();
     Window.show();
     return App.exec();
 }

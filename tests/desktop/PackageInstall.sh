@@ -47,6 +47,8 @@ Files=$(dpkg -L varnock)
 [ -f /usr/lib/varnock/elements.dat ] || Fail "no element table beside the program"
 [ -f /usr/lib/varnock/groups.dat ] || Fail "no group table beside the program"
 [ -x /usr/lib/varnock/varnock-window ] || Fail "no window program beside the program"
+grep -q 'calculate the formula mass of a chemical compound' /usr/lib/varnock/varnock.html ||
+    Fail "no HTML manual beside the program"
 [ -f /usr/lib/varnock/modules/varnock-svg-writer.so ] || Fail "no SVG module beside the program"
 desktop-file-validate /usr/share/applications/test.tervalin.Varnock.desktop ||
     Fail "the installed desktop entry is not valid"
@@ -67,9 +69,9 @@ Mass=$(cd / && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM varnock --ma
 Fine=$(cd / && varnock --point -a --resolution 0.001 C6H6NS) || Fail "varnock --resolution failed"
 echo "$Fine" | grep -q '^125\.019130' || Fail "varnock --resolution gave no fine structure"
 
-# Started from elsewhere through the link, as the menu does. The caption is set only once
-# the table beside the program has been read.
-Output=$(cd / && "$Shot" --out "$Work/installed-window.png" --close -- /usr/bin/varnock) ||
+# Started from elsewhere through the link, as the menu does, remembering its place in a folder
+# of this test's own. The caption is set only once the table beside the program has been read.
+Output=$(cd / && XDG_CONFIG_HOME="$Work/config" "$Shot" --out "$Work/installed-window.png" --close -- /usr/bin/varnock) ||
     Fail "the installed program showed no window"
 echo "$Output"
 echo "$Output" | grep -qx 'title=Varnock (By Tervalin)' || Fail "the window did not read its table"

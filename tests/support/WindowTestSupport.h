@@ -1,7 +1,8 @@
 #pragma once
 
-// What the window tests share: one application object, the controls by name, a folder with a
-// chosen element table, and an answerer that closes modal message boxes and records them.
+// What the window tests share: one application object whose settings are the test run's own,
+// the controls by name, a folder with a chosen element table, and an answerer that closes
+// modal message boxes and records them.
 
 #include <vector>
 
@@ -11,9 +12,11 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 
 #include "tests/support/TestSystem.h"
 #include "ui/FrmVarnock.h"
+#include "ui/WindowSettings.h"
 
 namespace Varnock::Testing {
 
@@ -23,6 +26,17 @@ inline void EnsureApplication() {
     static char* Argv[] = {Name, nullptr};
     if (!QApplication::instance())
         new QApplication(Argc, Argv);
+    // What the windows remember goes to a file in a folder of this run's own, on every
+    // platform: never the user's settings.
+    static TempDir Settings;
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       QString::fromStdString(Settings.Folder().string()));
+}
+
+// Forgets whatever an earlier test had the windows remember.
+inline void ForgetSettings() {
+    UserSettings().clear();
 }
 
 template <typename Control = QWidget> Control* Find(const QWidget& Window, const char* Name) {
@@ -51,6 +65,8 @@ struct SeenMessage {
     QString Text;
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons Buttons;
+    QString Detail; // the text under Show Details
+    QString Spoken; // the box's accessible name
     // What the window's report and mass boxes held while the box was open.
     QString ReportShown;
     QString MassShown;
@@ -71,8 +87,9 @@ protected:
         auto* Box = qobject_cast<QMessageBox*>(Watched);
         if (!Box || Event->type() != QEvent::Show)
             return false;
-        SeenMessage Message{Box->windowTitle(),     Box->text(), Box->icon(),
-                            Box->standardButtons(), {},          {}};
+        SeenMessage Message{
+            Box->windowTitle(),  Box->text(),           Box->icon(), Box->standardButtons(),
+            Box->detailedText(), Box->accessibleName(), {},          {}};
         if (Window) {
             Message.ReportShown = Find<QPlainTextEdit>(*Window, "TxtAnswer")->toPlainText();
             Message.MassShown = Find<QLineEdit>(*Window, "TxtFormulaMass")->text();

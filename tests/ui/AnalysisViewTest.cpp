@@ -1,17 +1,30 @@
 // The analysis view: opened from the window, what it shows for a formula, how it follows a new
 // calculation, and its copy, save and screen-reader names; the plot's axis ticks.
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QScrollArea>
 #include <QSizeGrip>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 #include "tests/support/TestSystem.h"
 #include "tests/support/WindowTestSupport.h"
@@ -23,9 +36,33 @@ namespace {
 
 using namespace Testing;
 
+// The first and last column of the topmost band of ink: rows that differ from the corner's
+// colour, down to the first plain row after them.
+std::pair<int, int> TopInk(const QImage& Image) {
+    const QRgb Ground = Image.pixel(0, 0);
+    int First = Image.width(), Last = -1;
+    for (int Y = 0; Y < Image.height(); ++Y) {
+        bool Ink = false;
+        for (int X = 0; X < Image.width(); ++X)
+            if (Image.pixel(X, Y) != Ground) {
+                Ink = true;
+                First = std::min(First, X);
+                Last = std::max(Last, X);
+            }
+        if (!Ink && Last >= 0)
+            break;
+    }
+    return {First, Last};
+}
+
+
 class AnalysisViewTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { EnsureApplication(); }
+    static void SetUpTestSuite() {
+        EnsureApplication();
+        // SVG through its module, where the build has Qt Svg: here from where the build puts it.
+        PatternPlot::SetModuleFolder(QStringLiteral(VARNOCK_MODULE_FOLDER));
+    }
     void SetUp() override {
         // The shipped element and isotope tables.
         Window.Load(QStringLiteral(VARNOCK_SOURCE_DIR "/data"));
@@ -196,8 +233,6 @@ TEST_F(AnalysisViewTest, CopiesEverythingAsText) {
 }
 
 TEST_F(AnalysisViewTest, SavesThePlotAsPngAndAsSvgWhereTheBuildCan) {
-    // SVG through its module, where the build has Qt Svg: here from where the build puts it.
-    PatternPlot::SetModuleFolder(QStringLiteral(VARNOCK_MODULE_FOLDER));
     ASSERT_EQ(PatternPlot::SavesSvg(), VARNOCK_SVG);
     Type("C8H10N4O2");
     Open();
@@ -207,31 +242,188 @@ TEST_F(AnalysisViewTest, SavesThePlotAsPngAndAsSvgWhereTheBuildCan) {
     ASSERT_TRUE(Window.Analysis()->SavePlot(Png));
     const QImage Saved(Png);
     const QWidget* Plot = InView("Plot");
-    EXPECT_EQ(Saved.size(), Plot->size() * Plot->devicePixelRatioF());
+    // Twice the pixels the screen shows, titled with the formula: its topmost ink is centred.
+    EXPECT_EQ(Saved.size(), Plot->size() * Plot->devicePixelRatioF() * 2);
+    const auto [Left, Right] = TopInk(Saved);
+    EXPECT_LE(std::abs(Left + Right - Saved.width()), 8) << Left << ".." << Right;
+    EXPECT_GT(Right - Left, Saved.width() / 20) << "no title";
     EXPECT_EQ(Window.Analysis()->SavePlot(Svg), PatternPlot::SavesSvg());
     if (PatternPlot::SavesSvg()) {
         QFile File(Svg);
         ASSERT_TRUE(File.open(QIODevice::ReadOnly));
         const QByteArray Text = File.readAll();
         EXPECT_TRUE(Text.contains("<svg"));
+        EXPECT_TRUE(Text.contains("<title>Isotope pattern of C8H10N4O2</title>"));
+        EXPECT_TRUE(Text.contains(">C8H10N4O2</text>")) << "the title drawn";
         EXPECT_TRUE(Text.contains("194.0804")) << "the highest peak's label";
     }
+    QString Failure;
     EXPECT_FALSE(Window.Analysis()->SavePlot(
-        QString::fromStdString((Files.Folder() / "no-such-folder" / "plot.png").string())));
+        QString::fromStdString((Files.Folder() / "no-such-folder" / "plot.png").string()),
+        &Failure));
+    EXPECT_FALSE(Failure.isEmpty());
 }
+
+#ifndef _WIN32
+std::string ReadAll(const std::string& Path) {
+    std::ifstream In(Path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(In), {}};
+}
+
+// A disk that is full after 1,000 bytes (writes past the process's file size limit fail, as on
+// a full disk): the save fails, says why, and leaves the older plot of that name as it was and
+// no other file.
+TEST_F(AnalysisViewTest, AFailedSaveLeavesNoPartOfAFile) {
+    Type("C8H10N4O2");
+    Open();
+    TempDir Files;
+    for (const char* Name : {"plot.png", "plot.svg"}) {
+        if (QByteArray(Name).endsWith(".svg") && !PatternPlot::SavesSvg())
+            continue;
+        const std::string Path = Files.Write(Name, "an older plot");
+        rlimit Before{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &Before), 0);
+        rlimit Full = Before;
+        Full.rlim_cur = 1000;
+        const auto Signal = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &Full), 0);
+        QString Failure;
+        const bool Saved = Window.Analysis()->SavePlot(QString::fromStdString(Path), &Failure);
+        setrlimit(RLIMIT_FSIZE, &Before);
+        std::signal(SIGXFSZ, Signal);
+        EXPECT_FALSE(Saved) << Name;
+        EXPECT_FALSE(Failure.isEmpty()) << Name;
+        EXPECT_EQ(ReadAll(Path), "an older plot") << Name;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Files.Folder()),
+                                std::filesystem::directory_iterator()),
+                  1)
+            << Name << ": a part of a file was left";
+        std::filesystem::remove(Path);
+    }
+}
+#endif
+
+// Answers the Save dialog with Answer after noting where it started: its folder, its type and
+// the name it offered.
+struct Offered {
+    QString Folder, Type, Name;
+};
+Offered SaveThroughTheDialog(QPushButton* Save, const QString& Answer) {
+    Offered Seen;
+    QTimer Watch;
+    QObject::connect(&Watch, &QTimer::timeout, [&] {
+        auto* Dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!Dialog)
+            return;
+        Watch.stop();
+        Seen = {QFileInfo(Dialog->directory().absolutePath()).canonicalFilePath(),
+                Dialog->selectedNameFilter(),
+                QFileInfo(Dialog->selectedFiles().value(0)).fileName()};
+        // The dialog leaves its name box alone while that has the focus.
+        if (QWidget* Focused = Dialog->focusWidget())
+            Focused->clearFocus();
+        Dialog->selectFile(Answer);
+        QMetaObject::invokeMethod(Dialog, "accept");
+    });
+    Watch.start(20);
+    Save->click();
+    Watch.stop();
+    return Seen;
+}
+
+TEST_F(AnalysisViewTest, SaveStartsInTheUsersFolderThenWhereAndAsTheLastWasSaved) {
+    ForgetSettings();
+    Type("C8H10N4O2");
+    Open();
+    TempDir Files;
+    const QString Folder =
+        QFileInfo(QString::fromStdString(Files.Folder().string())).canonicalFilePath();
+    const QString Kind = PatternPlot::SavesSvg() ? QStringLiteral("svg") : QStringLiteral("png");
+    const QString Png = QStringLiteral("PNG image (*.png)");
+    const QString Chosen = PatternPlot::SavesSvg() ? QStringLiteral("SVG image (*.svg)") : Png;
+
+    const Offered First = SaveThroughTheDialog(InView<QPushButton>("CmdSave"),
+                                               Folder + QStringLiteral("/first.") + Kind);
+    // Not the program's folder, which start-up made the current directory.
+    EXPECT_NE(First.Folder, QFileInfo(QDir::currentPath()).canonicalFilePath());
+    EXPECT_TRUE(QFileInfo(First.Folder).isDir()) << First.Folder.toStdString();
+    EXPECT_EQ(First.Type, Png);
+    EXPECT_EQ(First.Name, "C8H10N4O2.png");
+    ASSERT_TRUE(QFileInfo::exists(Folder + QStringLiteral("/first.") + Kind));
+
+    const Offered Second =
+        SaveThroughTheDialog(InView<QPushButton>("CmdSave"), Folder + QStringLiteral("/second"));
+    EXPECT_EQ(Second.Folder, Folder);
+    EXPECT_EQ(Second.Type, Chosen);
+    EXPECT_EQ(Second.Name, "C8H10N4O2." + Kind);
+    // A name typed without a suffix gets the offered type's.
+    EXPECT_TRUE(QFileInfo::exists(Folder + QStringLiteral("/second.") + Kind));
+
+    // An ion chosen, its plot is offered under the ion's formula.
+    InView<QTableWidget>("Ions")->setCurrentCell(1, 0);
+    const Offered Ion =
+        SaveThroughTheDialog(InView<QPushButton>("CmdSave"), Folder + QStringLiteral("/third"));
+    EXPECT_EQ(Ion.Name, "C8H11N4O2^+." + Kind);
+    ForgetSettings();
+}
+
+#ifndef _WIN32
+struct StartFolder {
+    const char* Case;
+    std::vector<const char*> Made; // in the home folder
+    bool Remembered;               // a folder saved to, since removed
+    const char* Expected;          // in the home folder
+};
+
+TEST(PlotFolder, PicturesElseDocumentsElseHome) {
+    EnsureApplication();
+    const StartFolder Table[] = {
+        {"both there", {"Pictures", "Documents"}, false, "Pictures"},
+        {"no Pictures", {"Documents"}, false, "Documents"},
+        {"neither", {}, false, ""},
+        {"the last folder gone", {"Pictures"}, true, "Pictures"},
+    };
+    const std::string Home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const char* Config = std::getenv("XDG_CONFIG_HOME");
+    const std::string Previous = Config ? Config : "";
+    for (const auto& Row : Table) {
+        TempDir Fresh;
+        // A home of its own, with no user-dirs.dirs to name other folders.
+        setenv("HOME", Fresh.Folder().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (Fresh.Folder() / ".config").c_str(), 1);
+        for (const char* Made : Row.Made)
+            std::filesystem::create_directory(Fresh.Folder() / Made);
+        ForgetSettings();
+        if (Row.Remembered)
+            UserSettings().setValue("AnalysisView/PlotFolder",
+                                    QString::fromStdString((Fresh.Folder() / "gone").string()));
+        const auto Expected = *Row.Expected ? Fresh.Folder() / Row.Expected : Fresh.Folder();
+        EXPECT_EQ(AnalysisView::PlotFolder().toStdString(), Expected.string()) << Row.Case;
+    }
+    setenv("HOME", Home.c_str(), 1);
+    if (Config)
+        setenv("XDG_CONFIG_HOME", Previous.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+    ForgetSettings();
+}
+#endif
 
 TEST_F(AnalysisViewTest, EveryPartHasANameForScreenReaders) {
     Type("C8H10N4O2");
     Open();
     int Named = 0;
-    for (QWidget* Part :
-         Window.Analysis()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (qobject_cast<QSizeGrip*>(Part))
-            continue;
-        EXPECT_FALSE(Part->accessibleName().isEmpty()) << Part->objectName().toStdString();
-        ++Named;
-    }
-    EXPECT_EQ(Named, 10);
+    QWidget* Contents = InView<QScrollArea>("Contents")->widget();
+    for (QWidget* Holder : {static_cast<QWidget*>(Window.Analysis()), Contents})
+        for (QWidget* Part :
+             Holder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (qobject_cast<QSizeGrip*>(Part))
+                continue;
+            EXPECT_FALSE(Part->accessibleName().isEmpty()) << Part->objectName().toStdString();
+            ++Named;
+        }
+    // The scrolling part with its seven, and four buttons.
+    EXPECT_EQ(Named, 12);
     EXPECT_TRUE(InView("Plot")->accessibleDescription().startsWith("4 peaks from 194.080376"))
         << InView("Plot")->accessibleDescription().toStdString();
 }

@@ -249,6 +249,24 @@ TEST_F(WindowScaling, PlotSticksAndAxesLieOnWholeDevicePixels) {
     EXPECT_EQ(Axis, Thick);
 }
 
+// The analysis view opens within the screen's available area, its buttons in sight, at every
+// factor; what does not fit scrolls, so that it can be made small enough for a 1920 x 1080
+// screen at factor 4 (480 x 270 pixels) with a title bar of 30.
+TEST_F(WindowScaling, AnalysisViewOpensWithinTheScreen) {
+    Find<QPushButton>(Window, "CmdAnalysis")->click();
+    QWidget* View = Window.Analysis();
+    ASSERT_NE(View, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(View));
+    const QRect Room = View->screen()->availableGeometry();
+    EXPECT_TRUE(Room.contains(View->frameGeometry()))
+        << View->frameGeometry().width() << "x" << View->frameGeometry().height() << " in "
+        << Room.width() << "x" << Room.height();
+    for (const char* Name : {"CmdCopy", "CmdSave", "CmdAbout", "CmdClose"})
+        EXPECT_TRUE(View->rect().contains(Find(*View, Name)->geometry())) << Name;
+    EXPECT_LE(View->minimumSizeHint().width(), 480);
+    EXPECT_LE(View->minimumSizeHint().height(), 240);
+}
+
 // Dense screens get the smooth 48 and 64 pixel icons too; others only the two small ones.
 TEST_F(WindowScaling, IconHasImagesForTheScreensDensity) {
     const auto Sizes = Window.windowIcon().availableSizes();

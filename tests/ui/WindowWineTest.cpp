@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QScreen>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 
@@ -253,6 +254,36 @@ TEST_F(WineWindow, ARefusalIsAMessageBox) {
     EXPECT_EQ(Boxes[0].Text.toStdString(), Core.Notices[0]);
     EXPECT_EQ(Mass().toStdString(), Core.Mass);
     EXPECT_TRUE(OtherWindows(Handle).empty()) << "the box is still open";
+}
+
+// What the window remembers goes where Windows keeps a user's settings, the registry (this run's
+// Wine folder is its own, made for it and removed after it): closed at a size and place, a new
+// window opens there.
+TEST_F(WineWindow, ClosedAtASizeItReopensThereFromTheRegistry) {
+    QSettings::setDefaultFormat(QSettings::NativeFormat);
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tervalin\\varnock");
+    Window->RememberPlaces();
+    EXPECT_EQ(Window->size(), QSize(309, 192)) << "the first start is at the design size";
+    Window->resize(480, 300);
+    Window->move(40, 30);
+    Window->close();
+
+    FrmVarnock Again;
+    Again.Load(Folder->Folder());
+    Again.RememberPlaces();
+    Again.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Again));
+    EXPECT_EQ(Again.size(), QSize(480, 300));
+    EXPECT_EQ(Again.pos(), QPoint(40, 30));
+    Again.close();
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+
+    char Size[64] = {};
+    DWORD Length = sizeof Size;
+    EXPECT_EQ(RegGetValueA(HKEY_CURRENT_USER, "Software\\Tervalin\\varnock\\MainWindow", "Size",
+                           RRF_RT_REG_SZ, nullptr, Size, &Length),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(Size, "@Size(480 300)");
 }
 
 // The shell starts whatever the system has for the http scheme; here that is cmd.exe writing

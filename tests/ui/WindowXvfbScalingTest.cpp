@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/OwnConfigFolder.h"
 #include "tests/support/ScaledWindow.h"
 #include "tools/XProbe.h"
 
@@ -34,6 +35,7 @@ struct Started {
 };
 
 Started StartScaled(const std::string& Display, const char* Factor) {
+    const Testing::OwnConfigFolder Config;
     setenv("QT_SCALE_FACTOR", Factor, 1);
     const auto Shown = XProbe::StartAndWait(Display, {VARNOCK_PROGRAM}, 20000);
     unsetenv("QT_SCALE_FACTOR");

@@ -1,12 +1,16 @@
 // The real program in a real X server: started from another folder through a symbolic link,
-// its window comes up with the table read, and a screenshot of it is saved and looked at.
+// its window comes up with the table read, and a screenshot of it is saved and looked at; it
+// reopens where and as large as it was closed.
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/OwnConfigFolder.h"
 #include "tests/support/ScreenshotChecks.h"
 #include "tools/XProbe.h"
 
@@ -16,6 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(XvfbWindow, ProgramOpensItsWindowAndTheScreenshotShowsIt) {
+    Testing::OwnConfigFolder Config;
     XProbe::VirtualServer Server;
     ASSERT_TRUE(Server.Running()) << "Xvfb did not start";
     const fs::path Elsewhere =
@@ -48,6 +53,28 @@ TEST(XvfbWindow, ProgramOpensItsWindowAndTheScreenshotShowsIt) {
     Testing::ExpectWindowDrawn(Shot);
     EXPECT_EQ(Shot.pixel(250, 43), qRgb(127, 127, 127)) << "no inset frame";
     EXPECT_EQ(Shot.pixel(305, 50), qRgb(255, 255, 255)) << "no inset frame";
+}
+
+// The program itself: it opens where and as large as its settings file under the user's
+// configuration folder says it was closed, and writes that back when closed again.
+TEST(XvfbWindow, ProgramReopensWhereAndAsLargeAsItWasClosed) {
+    Testing::OwnConfigFolder Config;
+    std::filesystem::create_directories(Config.SettingsFile().parent_path());
+    const std::string Saved = "[MainWindow]\nMaximised=false\nPosition=@Point(40 30)\n"
+                              "Size=@Size(480 300)\n";
+    std::ofstream(Config.SettingsFile()) << Saved;
+    XProbe::VirtualServer Server;
+    ASSERT_TRUE(Server.Running()) << "Xvfb did not start";
+    const auto Shown = XProbe::StartAndWait(Server.DisplayName(), {VARNOCK_PROGRAM}, 20000);
+    ASSERT_NE(Shown.Window, 0u) << "no window within 20 s";
+    usleep(300000);
+    EXPECT_EQ(XProbe::Geometry(Server.DisplayName(), Shown.Window), QRect(40, 30, 480, 300));
+    const QImage Shot = XProbe::Grab(Server.DisplayName(), Shown.Window);
+    EXPECT_TRUE(Shot.save(QStringLiteral(VARNOCK_BINARY_DIR "/XvfbReopened.png"), "PNG"));
+    std::filesystem::remove(Config.SettingsFile());
+    EXPECT_EQ(XProbe::Close(Server.DisplayName(), Shown.Window, Shown.Program, 10000), 0);
+    std::ifstream In(Config.SettingsFile());
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(In), {}), Saved);
 }
 
 #ifdef VARNOCK_SCENESHOT

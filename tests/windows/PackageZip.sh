@@ -22,7 +22,7 @@ echo "built $Zip, $(stat -c %s "$Zip") bytes"
 
 Top=$(basename "$Zip" .zip)
 Expected="elements.dat isotopes.dat groups.dat adducts.dat LICENSE README.md varnock.exe
-varnock-window.exe
+varnock-window.exe varnock.html
 Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll modules/varnock-fine-structure.dll
 libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll"
 Listed=$(unzip -Z1 "$Zip" | grep -v '/$' | sed "s|^$Top/||" | sort)
