@@ -3,22 +3,13 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/Characters.h"
 #include "core/GroupTable.h"
 #include "core/RunTimeError.h"
 
 namespace Varnock {
 
 namespace {
-
-bool IsBlank(char Character) {
-    return Character == ' ' || Character == '\t' || Character == '\n';
-}
-bool IsDigit(char Character) {
-    return Character >= '0' && Character <= '9';
-}
-bool IsSign(char Character) {
-    return Character == '+' || Character == '-';
-}
 
 // Where a reading stops short: thrown inside the reader, caught once at its top.
 struct Stop {

@@ -4,6 +4,7 @@
 #include <limits>
 #include <system_error>
 
+#include "core/Characters.h"
 #include "core/SystemServices.h"
 
 namespace Varnock {
@@ -12,12 +13,6 @@ namespace {
 
 constexpr unsigned char FirstLetterCode = 65;
 
-bool IsBlank(char Character) {
-    return Character == ' ' || Character == '\t' || Character == '\n';
-}
-bool IsDigit(char Character) {
-    return Character >= '0' && Character <= '9';
-}
 unsigned char CodeAt(std::string_view Text, std::size_t Index) {
     return static_cast<unsigned char>(Text[Index]);
 }

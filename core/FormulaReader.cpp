@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/Characters.h"
 #include "core/FormulaParser.h"
 #include "core/GroupTable.h"
 #include "core/RunTimeError.h"
@@ -10,15 +11,6 @@ namespace Varnock {
 
 namespace {
 
-bool IsBlank(char Character) {
-    return Character == ' ' || Character == '\t' || Character == '\n';
-}
-bool IsDigit(char Character) {
-    return Character >= '0' && Character <= '9';
-}
-bool IsSign(char Character) {
-    return Character == '+' || Character == '-';
-}
 char Closer(char Opening) {
     switch (Opening) {
     case '(':

@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "core/AdductTable.h"
+#include "core/Characters.h"
 #include "core/IsotopePattern.h"
 #include "core/RunTimeError.h"
 #include "core/TypedFormula.h"
@@ -15,15 +16,6 @@ namespace Varnock {
 
 namespace {
 
-bool IsUpper(char Character) {
-    return Character >= 'A' && Character <= 'Z';
-}
-bool IsLower(char Character) {
-    return Character >= 'a' && Character <= 'z';
-}
-bool IsDigit(char Character) {
-    return Character >= '0' && Character <= '9';
-}
 bool IsSeparator(char Character) {
     return Character == ' ' || Character == '\t' || Character == ',';
 }
@@ -76,10 +68,10 @@ RangeReading ReadRanges(std::string_view Text) {
         if (At == Text.size())
             break;
         const std::size_t Start = At;
-        if (!IsUpper(Text[At]))
+        if (!IsAsciiUpper(Text[At]))
             return Stop(Text, At, "an element symbol starts with an uppercase letter");
         ++At;
-        while (At < Text.size() && At - Start < 3 && IsLower(Text[At]))
+        while (At < Text.size() && At - Start < 3 && IsAsciiLower(Text[At]))
             ++At;
         ElementRange Range;
         Range.Symbol = std::string(Text.substr(Start, At - Start));

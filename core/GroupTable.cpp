@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "core/Characters.h"
 #include "core/RunTimeError.h"
 #include "core/TextFile.h"
 #include "core/TypedFormula.h"
@@ -11,13 +12,6 @@
 namespace Varnock {
 
 namespace {
-
-bool IsUpper(char Character) {
-    return Character >= 'A' && Character <= 'Z';
-}
-bool IsLower(char Character) {
-    return Character >= 'a' && Character <= 'z';
-}
 
 // The fields of a line: separated by commas, each trimmed, double quotes around one removed (a
 // quoted field may hold commas); the first five kept, all counted. False when a quote is never
@@ -60,7 +54,7 @@ bool SplitFields(std::string_view Line, std::string_view (&Fields)[5], std::size
 std::string Lowered(std::string_view Text) {
     std::string Low(Text);
     for (char& Character : Low)
-        if (IsUpper(Character))
+        if (IsAsciiUpper(Character))
             Character = static_cast<char>(Character - 'A' + 'a');
     return Low;
 }
@@ -88,10 +82,10 @@ std::optional<std::string_view> PlainFormulaFault(std::string_view Formula,
                                                   const ElementSymbols& Elements) {
     std::size_t At = 0;
     while (At < Formula.size()) {
-        if (!IsUpper(Formula[At]))
+        if (!IsAsciiUpper(Formula[At]))
             return std::nullopt;
         const std::size_t Start = At++;
-        if (At < Formula.size() && IsLower(Formula[At]))
+        if (At < Formula.size() && IsAsciiLower(Formula[At]))
             ++At;
         const std::string_view Symbol = Formula.substr(Start, At - Start);
         if (!Elements.Contains(Symbol) && Symbol != "D" && Symbol != "T")
@@ -131,13 +125,14 @@ const std::vector<FormulaEntry>& Group::Entries() const {
 
 bool IsGroupName(std::string_view Name) {
     std::size_t Prefix = 0;
-    while (Prefix < Name.size() && IsLower(Name[Prefix]))
+    while (Prefix < Name.size() && IsAsciiLower(Name[Prefix]))
         ++Prefix;
     if (Prefix == Name.size())
         return Prefix > 0; // acac
-    if (Prefix > 3 || !IsUpper(Name[Prefix]) || Prefix + 1 == Name.size())
+    if (Prefix > 3 || !IsAsciiUpper(Name[Prefix]) || Prefix + 1 == Name.size())
         return false;
-    return std::all_of(Name.begin() + static_cast<std::ptrdiff_t>(Prefix) + 1, Name.end(), IsLower);
+    return std::all_of(Name.begin() + static_cast<std::ptrdiff_t>(Prefix) + 1, Name.end(),
+                       IsAsciiLower);
 }
 
 GroupTable::GroupTable(std::string Path, ElementSymbols Symbols)

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "core/Characters.h"
 #include "core/RunTimeError.h"
 
 namespace Varnock {
@@ -12,10 +13,6 @@ namespace Varnock {
 namespace {
 
 constexpr int SignificantDigits = 15;
-
-bool IsDigit(char Character) {
-    return Character >= '0' && Character <= '9';
-}
 
 // Adds one to a string of decimal digits.
 void Increment(std::string& Digits) {
