@@ -156,9 +156,7 @@ private:
         if (StartsSymbol(Character)) {
             const bool TwoLetters =
                 At + 1 < Text.size() && IsSecondLetter(static_cast<unsigned char>(Text[At + 1]));
-            const std::size_t Length = TwoLetters ? 2 : 1;
-            Entries.push_back({std::string(Text.substr(At, Length)), Value(1)});
-            return ReadCount(At + Length, Entries.size() - 1, At);
+            return Element(At, TwoLetters ? 2 : 1);
         }
         // Digits after a number and a blank: the number has ended, and these start a new part,
         // unless a sign after them ends the formula: then they are its charge (SO4 2-).
@@ -218,15 +216,15 @@ private:
     std::size_t Element(std::size_t At, std::size_t Length) {
         const std::string_view Symbol(Text.data() + At, Length);
         Entries.push_back({std::string(Symbol), Value(1)});
-        if (Length == 2)
+        if (Length == 2 && Names)
             if (const Varnock::Group* Instead = Names->LookAlikeOf(Symbol))
                 LookAlikes.push_back({At, Length, Instead});
-        return ReadCount(Skip(At + Length), Entries.size() - 1, At);
+        return ReadCount(At + Length, Entries.size() - 1, At);
     }
 
     std::size_t AddGroup(std::size_t At, const Varnock::Group* Found) {
         Entries.push_back({std::string(Found->Name), Value(1), 0, Found});
-        return ReadCount(Skip(At + Found->Name.size()), Entries.size() - 1, At);
+        return ReadCount(At + Found->Name.size(), Entries.size() - 1, At);
     }
 
     // Whether an element, a group, or a group in brackets starts at At.

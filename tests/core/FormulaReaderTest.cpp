@@ -322,6 +322,11 @@ TEST(FormulaReaderTest, ReadsFormulasAsChemistsWriteThem) {
         EXPECT_EQ(Reading.Notice, Case.Notice);
         ExpectSpellingsRead(Case.Formula, ReadFormula(ReadTyped(Case.Formula).Text),
                             Reading.Notice);
+        // None of them names a group: the shipped groups change nothing.
+        const TypedFormula Typed = ReadTyped(Case.Formula);
+        const FormulaReading WithGroups = ReadFormula(Typed.Text, &ShippedGroups());
+        EXPECT_EQ(Written(WithGroups), Case.Entries);
+        EXPECT_EQ(NotesOf(WithGroups, Typed), Case.Notice);
     }
     // The code page's own separators, as the window hands them over.
     EXPECT_EQ(Written(ReadFormula("CuSO4\x95"
