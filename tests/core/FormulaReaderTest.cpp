@@ -237,6 +237,10 @@ TEST(FormulaReaderTest, ReadsFormulasAsChemistsWriteThem) {
         {"2Fe3+", "Fe*2 ^3+",
          "Formula: character 5 \"+\": read as 2Fe^3+; for Fe\xC3\x97"
          "3 with charge 1+ write 2Fe3^+"},
+        {"K[Fe(CN)6]3-", "K*1 Fe*1 C*6 N*6 ^3-",
+         "Formula: character 12 \"-\": read as K[Fe(CN)6]^3-; for [Fe(CN)6]\xC3\x97"
+         "3 with charge 1- write K[Fe(CN)6]3^-"},
+        {"(H2O)2+", "H*4 O*2 ^1+"},
         {"NH4+", "N*1 H*4 ^1+"},
         {"NO3-", "N*1 O*3 ^1-"},
         {"H3O+", "H*3 O*1 ^1+"},
