@@ -124,6 +124,9 @@ private:
         }
         if (Read.Entries.empty())
             throw Stop{AdductResult::EmptyPart, Sign};
+        // The ion's charge is the one after the "]": a part's own would be lost.
+        if (Read.Charge != 0)
+            throw Stop{AdductResult::ChargedPart, Skip(Sign + 1)};
         Adduct& Ion = Reading.Ion;
         for (const FormulaEntry& Entry : Read.Entries) {
             // A group adds or removes its elements, its count times theirs.
@@ -233,6 +236,9 @@ std::string AdductRefusalNotice(const AdductReading& Reading, const TypedFormula
         return "Adduct " + Typed.Typed + ": " +
                (Notice.starts_with(Prefix) ? Notice.substr(Prefix.size()) : Notice);
     }
+    case AdductResult::ChargedPart:
+        return Where + ": what is added or removed has no charge of its own; the ion's follows "
+                       "the ], as in [M+H]+";
     case AdductResult::Unreadable:
         return Where + " can't be read";
     case AdductResult::Unclosed:

@@ -46,6 +46,7 @@ enum class AdductResult {
     TooLarge,      // a count or a charge above AdductLimit, or a formula's counts overflowing
     EmptyPart,     // a + or - with no formula after it
     PartRefused,   // a formula the formula reader refuses: Part says why
+    ChargedPart,   // a formula added or removed that carries a charge of its own: SO4(2-)
     Unreadable,    // a character that stands where nothing can
     Unclosed,      // no "]" ends the molecule's part
     NoCharge,      // no charge after the "]"
@@ -95,7 +96,7 @@ std::optional<std::size_t> LackingEntry(const Adduct& Ion,
                                         const std::vector<FormulaEntry>& Molecule);
 
 // Why the ion can't be formed, for IonFormula's Lacking:
-// Adduct [M-H2O+H]+: character 4 "H": removes O, of which there is too little
+// Adduct [M-H2O+H]+: character 4 "H": removes more O than the molecule holds
 std::string LackingNotice(const Adduct& Ion, std::size_t Lacking);
 
 } // namespace Varnock

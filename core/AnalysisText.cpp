@@ -58,6 +58,16 @@ std::array<std::string, 3> IonCells(const IonAnalysis& Ion, char Separator) {
                                 : std::string()};
 }
 
+std::array<std::string, 7> CandidateCells(const Candidate& Each, char Separator) {
+    return {Each.Hill,
+            FixedText(Each.Mass, MassPlaces, Separator),
+            FixedText(Each.MassToCharge, MassPlaces, Separator),
+            FixedText(Each.ErrorPpm, 2, Separator),
+            FixedText(Each.ErrorMilliDalton, 3, Separator),
+            FixedText(Each.Rdbe, 1, Separator),
+            FixedText(Each.Score, 1, Separator)};
+}
+
 std::string AnalysisText(const FormulaAnalysis& Analysis, char Separator,
                          std::string_view LineEnd) {
     const std::string End(LineEnd);

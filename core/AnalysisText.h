@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Analysis.h"
+#include "core/FormulaSearch.h"
 
 namespace Varnock {
 
@@ -32,6 +33,10 @@ std::string PeakMassHeading(const FormulaAnalysis& Analysis);
 
 // One adduct ion: its name, the ion's Hill formula and its m/z, empty where there is none.
 std::array<std::string, 3> IonCells(const IonAnalysis& Ion, char DecimalSeparator);
+
+// One candidate of a search by mass: Hill formula, monoisotopic mass, m/z, error in ppm and in
+// mDa, RDBE, score; the command line's columns and the window's, which leaves out the last.
+std::array<std::string, 7> CandidateCells(const Candidate& Each, char DecimalSeparator);
 
 // The whole block, lines ended with LineEnd: the formula's analysis, then its adduct ions and
 // the pattern of each at its m/z.

@@ -182,11 +182,6 @@ std::shared_ptr<const IsotopeTable> IsotopesBeside(const std::string& Path) {
     }
 }
 
-// D and T, when the element table has no row for them: the mass number they stand for.
-int HeavyHydrogen(std::string_view Symbol) {
-    return Symbol == "D" ? 2 : Symbol == "T" ? 3 : 0;
-}
-
 Value ReadValue(FieldReader& Reader) {
     bool Quoted = false;
     const std::string_view Text = Reader.ReadField(Quoted);
@@ -230,8 +225,9 @@ Value ElementTable::WeightOfSymbol(std::string_view Symbol) const try {
             Matched = true;
         }
     }
-    if (!Matched && HeavyHydrogen(Symbol))
-        return WeightOfIsotope("H", HeavyHydrogen(Symbol));
+    // D and T, when the table has no row for them.
+    if (const int Heavy = Matched ? 0 : HeavyHydrogen(Symbol, 0, nullptr))
+        return WeightOfIsotope("H", Heavy);
     return Matched ? WeightValue(Weight, WeightQuoted) : Value();
 } catch (const std::bad_alloc&) {
     throw RunTimeError(ErrOutOfMemory);
@@ -249,7 +245,10 @@ ElementSnapshot::ElementSnapshot(const ElementTable& Table) try : FilePath(Table
         const std::string Symbol(Reader.ReadField(Quoted));
         Reader.ReadField(Quoted);
         const std::string_view Text = Reader.ReadField(Quoted);
-        Weight& Last = Weights[Symbol];
+        const auto [Found, New] = Weights.try_emplace(Symbol);
+        if (New)
+            FileOrder.push_back(Symbol);
+        Weight& Last = Found->second;
         try {
             Last = {WeightValue(Text, Quoted), 0};
         } catch (const RunTimeError& Error) {
@@ -262,18 +261,13 @@ ElementSnapshot::ElementSnapshot(const ElementTable& Table) try : FilePath(Table
 
 Value ElementSnapshot::WeightOfSymbol(std::string_view Symbol) const {
     const auto Found = Weights.find(Symbol);
-    if (Found == Weights.end())
-        return HeavyHydrogen(Symbol) ? WeightOfIsotope("H", HeavyHydrogen(Symbol)) : Value();
+    if (Found == Weights.end()) {
+        const int Heavy = HeavyHydrogen(Symbol, 0, nullptr); // D and T without a row
+        return Heavy ? WeightOfIsotope("H", Heavy) : Value();
+    }
     if (Found->second.Error != 0)
         throw RunTimeError(Found->second.Error);
     return Found->second.Number;
-}
-
-std::vector<std::string> ElementSnapshot::Symbols() const {
-    std::vector<std::string> Symbols;
-    for (const auto& Each : Weights)
-        Symbols.push_back(Each.first);
-    return Symbols;
 }
 
 Value ElementSnapshot::WeightOfIsotope(std::string_view Symbol, int MassNumber) const {

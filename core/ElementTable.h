@@ -70,8 +70,8 @@ public:
     // The isotope table beside the file is read once, when first asked.
     Value WeightOfIsotope(std::string_view Symbol, int MassNumber) const override;
     const std::string& Path() const override { return FilePath; }
-    // The symbols of the table's records.
-    std::vector<std::string> Symbols() const;
+    // The symbols of the table's records, in the file's order, each once.
+    const std::vector<std::string>& Symbols() const { return FileOrder; }
 
 private:
     struct Weight {
@@ -87,6 +87,8 @@ private:
         }
     };
     std::unordered_map<std::string, Weight, Hash, std::equal_to<>> Weights;
+    // The order the map loses, which the nearest names' order among equals follows.
+    std::vector<std::string> FileOrder;
     mutable std::shared_ptr<const IsotopeTable> Isotopes;
 };
 

@@ -116,11 +116,6 @@ private:
             ++At;
         return At;
     }
-    // A letter or an opening bracket: what a part can start with after a point.
-    bool PartStartsAt(std::size_t At) const {
-        return At < Text.size() && (IsLetter(Text[At]) || Closer(Text[At]));
-    }
-
     // Reads what starts at At; returns where the next thing starts.
     std::size_t Step(std::size_t At) {
         const char Character = Text[At];
@@ -148,11 +143,11 @@ private:
             return ReadName(At);
         if (IsLower(Character) && Names)
             return ReadLowercase(At);
-        if (Character == '-' && Names && Last != Nothing)
+        if (Character == '-' && Names && Last != Nothing) {
             Hyphen(At);
-        if (Character == '-' && Names && Last != Nothing && At + 1 < Text.size() &&
-            StartsUnit(At + 1))
-            return At + 1; // joins what stands right beside it: H-Ala-Gly-OH
+            if (StartsUnit(At + 1))
+                return At + 1; // joins what stands right beside it: H-Ala-Gly-OH
+        }
         if (StartsSymbol(Character)) {
             const bool TwoLetters =
                 At + 1 < Text.size() && IsSecondLetter(static_cast<unsigned char>(Text[At + 1]));
@@ -227,7 +222,8 @@ private:
         return ReadCount(At + Found->Name.size(), Entries.size() - 1, At);
     }
 
-    // Whether an element, a group, or a group in brackets starts at At.
+    // Whether an element, a group, or a group in brackets starts at At: what a hyphen joins, and
+    // what a part can start with after a point.
     bool StartsUnit(std::size_t At) const {
         return At < Text.size() && (IsLetter(Text[At]) || Closer(Text[At]));
     }
@@ -295,7 +291,7 @@ private:
 
     // A point that starts no multiplier.
     std::size_t Point(std::size_t At) {
-        if ((At > 0 && IsBlank(Text[At - 1])) || BlankAt(At + 1) || PartStartsAt(At + 1))
+        if ((At > 0 && IsBlank(Text[At - 1])) || BlankAt(At + 1) || StartsUnit(At + 1))
             return Separate(At, Skip(At + 1));
         if (!DigitAt(At + 1))
             throw Stop{FormulaResult::Unreadable, At};

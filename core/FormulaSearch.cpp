@@ -10,6 +10,7 @@
 #include "core/Characters.h"
 #include "core/IsotopePattern.h"
 #include "core/RunTimeError.h"
+#include "core/SystemServices.h"
 #include "core/TypedFormula.h"
 
 namespace Varnock {
@@ -193,7 +194,8 @@ std::optional<IonForm> SearchIon(const Adduct& Ion,
                                  const IsotopeTable& Isotopes, std::string& Notice) {
     const std::optional<double> Shift = AdductShift(Ion, Isotopes);
     if (!Shift) {
-        Notice = "Adduct " + Ion.Text + ": " + Isotopes.Path() + " lacks one of its isotopes";
+        Notice =
+            "Adduct " + ToUtf8(Ion.Text) + ": " + Isotopes.Path() + " lacks one of its isotopes";
         return std::nullopt;
     }
     IonForm Form;
@@ -203,7 +205,7 @@ std::optional<IonForm> SearchIon(const Adduct& Ion,
     const auto Add = [&](const FormulaEntry& Entry, int Sign) {
         const double Count = Entry.Count.AsDouble();
         if (Count != std::floor(Count) || Count > RangeCountLimit) {
-            Notice = "Adduct " + Ion.Text + ": the counts of its formulas must be whole";
+            Notice = "Adduct " + ToUtf8(Ion.Text) + ": the counts of its formulas must be whole";
             return false;
         }
         const int Heavy = HeavyHydrogen(Entry.Symbol, Entry.MassNumber, &Isotopes);
@@ -211,7 +213,8 @@ std::optional<IonForm> SearchIon(const Adduct& Ion,
         const int MassNumber = Heavy ? Heavy : Entry.MassNumber;
         const auto Number = Numbers.find(Symbol);
         if (Number == Numbers.end()) {
-            Notice = "Adduct " + Ion.Text + ": " + Symbol + " is not in the element table";
+            Notice = "Adduct " + ToUtf8(Ion.Text) + ": " + ToUtf8(Symbol) +
+                     " is not in the element table";
             return false;
         }
         for (IonForm::Atoms& Before : Form.Adduct)
@@ -242,11 +245,11 @@ std::optional<IonForm> SearchIon(const Adduct& Ion,
 }
 
 std::vector<std::string> SearchSymbols(std::string_view Ranges, std::string_view Adduct,
-                                       const AdductTable* Named) {
+                                       const AdductTable* Named, const GroupTable* Groups) {
     std::vector<std::string> Symbols = {"H", "D", "T"};
     for (const ElementRange& Range : ReadRanges(Ranges).Ranges)
         Symbols.push_back(Range.Symbol);
-    const AdductReading Ion = ReadNamedAdduct(ReadTyped(Adduct).Text, Named);
+    const AdductReading Ion = ReadNamedAdduct(ReadTyped(Adduct).Text, Named, Groups);
     if (Ion.Result == AdductResult::Read)
         for (const auto* Entries : {&Ion.Ion.Added, &Ion.Ion.Removed})
             for (const FormulaEntry& Entry : *Entries)
@@ -256,7 +259,7 @@ std::vector<std::string> SearchSymbols(std::string_view Ranges, std::string_view
 
 bool SetUpSearch(FindRequest& Request, std::string_view Ranges, std::string_view Adduct,
                  const std::unordered_map<std::string, int>& Numbers, const IsotopeTable& Isotopes,
-                 const AdductTable* Named, std::string& Notice) {
+                 const AdductTable* Named, std::string& Notice, const GroupTable* Groups) {
     const RangeReading Read = ReadRanges(Ranges);
     if (!Read.Read) {
         Notice = Read.Notice;
@@ -269,7 +272,7 @@ bool SetUpSearch(FindRequest& Request, std::string_view Ranges, std::string_view
     if (Adduct.find_first_not_of(" \t") == std::string_view::npos)
         return true;
     const TypedFormula Typed = ReadTyped(Adduct);
-    const AdductReading Ion = ReadNamedAdduct(Typed.Text, Named);
+    const AdductReading Ion = ReadNamedAdduct(Typed.Text, Named, Groups);
     if (Ion.Result != AdductResult::Read) {
         Notice = AdductRefusalNotice(Ion, Typed);
         return false;
@@ -563,7 +566,7 @@ private:
     // solved for. Counts the tries From to To, and gives the last that the step limit allows.
     int Tries(int From, int To) {
         unsigned long long Count = static_cast<unsigned long long>(To - From) + 1;
-        if (Result.Steps + Count >= Request.StepLimit) {
+        if (Result.Steps + Count > Request.StepLimit) {
             Count = Request.StepLimit - std::min(Result.Steps, Request.StepLimit);
             To = From + static_cast<int>(Count) - 1;
             Result.Cut = Stopped = true;

@@ -149,12 +149,17 @@ class AdductTable;
 // molecule). False, with Notice saying why, when either can't be used.
 bool SetUpSearch(FindRequest& Request, std::string_view Ranges, std::string_view Adduct,
                  const std::unordered_map<std::string, int>& Numbers, const IsotopeTable& Isotopes,
-                 const AdductTable* Named, std::string& Notice);
+                 const AdductTable* Named, std::string& Notice, const GroupTable* Groups = nullptr);
 
 // The symbols whose isotopes SetUpSearch needs for these ranges and adduct: those named, and
 // hydrogen's (D and T stand for its isotopes). Those that don't read are left out.
 std::vector<std::string> SearchSymbols(std::string_view Ranges, std::string_view Adduct,
-                                       const AdductTable* Named);
+                                       const AdductTable* Named,
+                                       const GroupTable* Groups = nullptr);
+
+// The elements searched when none are named: those of most organic molecules, in counts up to
+// a few thousand daltons.
+inline constexpr std::string_view DefaultRanges = "C0-100 H0-202 N0-20 O0-20 P0-5 S0-5";
 
 // Refused before anything is tried: a search whose loops would try more formulas than this.
 inline constexpr double SearchSizeLimit = 1e12;

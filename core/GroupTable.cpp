@@ -140,10 +140,10 @@ GroupTable::GroupTable(std::string Path, ElementSymbols Symbols)
 
 void GroupTable::Load() const {
     if (!Read)
-        const_cast<GroupTable*>(this)->ReadFile();
+        ReadFile();
 }
 
-void GroupTable::ReadFile() {
+void GroupTable::ReadFile() const {
     Read = true;
     if (FilePath.empty())
         return; // the table of no groups
@@ -161,7 +161,7 @@ void GroupTable::ReadFile() {
     Index();
 }
 
-void GroupTable::ReadRow(std::string_view Line, std::size_t Number) {
+void GroupTable::ReadRow(std::string_view Line, std::size_t Number) const {
     const auto Fault = [&](const std::string& What) {
         Faults.push_back(FilePath + ", line " + std::to_string(Number) + ": " + What);
     };
@@ -184,6 +184,11 @@ void GroupTable::ReadRow(std::string_view Line, std::size_t Number) {
                      " is no element of the table with a two-letter symbol");
     if (Formula.empty())
         return Fault("the formula is empty");
+    // As long as a typed formula may be, so that no count of a group's, times a typed one,
+    // overflows a mass.
+    if (Formula.size() > FormulaLimit)
+        return Fault("the formula has " + std::to_string(Formula.size()) + " characters, at most " +
+                     std::to_string(FormulaLimit) + " can be read");
     std::optional<std::string_view> Lacked = PlainFormulaFault(Formula, Elements);
     std::string Unknown;
     if (!Lacked) { // brackets, isotopes, separators, a charge: as the reader reads them
@@ -221,7 +226,7 @@ void GroupTable::ReadRow(std::string_view Line, std::size_t Number) {
     Read.LookAlike = LookAlike;
 }
 
-void GroupTable::Index() {
+void GroupTable::Index() const {
     // By first byte, then longest name first, names as long in file order: a counting sort, then
     // an insertion sort of the few names of each byte, which compares lengths alone.
     const auto Sort = [&] {

@@ -70,8 +70,8 @@ public:
     // No groups.
     GroupTable() = default;
     // The table at Path, read against the element table's symbols when first asked for a group,
-    // so that a formula that names none (H2O) costs no reading. A missing file gives no groups;
-    // a bad row is left out and named in a notice with the file and its line.
+    // so that a formula without a lowercase letter (H2O) costs no reading. A missing file gives no
+    // groups; a bad row is left out and named in a notice with the file and its line.
     GroupTable(std::string Path, ElementSymbols Elements);
 
     // Reads the file, unless that was done; whether it was.
@@ -105,23 +105,25 @@ public:
     }
 
 private:
-    void ReadFile();
+    // What reading the file fills in is mutable: the table is read when first asked, through
+    // a const table.
+    void ReadFile() const;
     const Group* FindLookAlike(std::string_view Symbol) const;
-    void ReadRow(std::string_view Line, std::size_t Number);
-    void Index();
+    void ReadRow(std::string_view Line, std::size_t Number) const;
+    void Index() const;
 
     std::string FilePath;
     ElementSymbols Elements;
     mutable bool Read = false;
     // The file's bytes, which the groups' texts are views of; shared by copies of the table.
-    std::shared_ptr<const std::string> Text;
-    std::vector<Group> Groups;
-    ElementSymbols LookAlikes; // the symbols some group names as its look-alike
+    mutable std::shared_ptr<const std::string> Text;
+    mutable std::vector<Group> Groups;
+    mutable ElementSymbols LookAlikes; // the symbols some group names as its look-alike
     // The groups' indexes by the first byte of their names, longest name first within a byte:
     // those of byte B from First[B] to First[B + 1].
-    std::vector<std::uint32_t> Order;
-    std::array<std::uint32_t, 257> First{};
-    std::vector<std::string> Faults;
+    mutable std::vector<std::uint32_t> Order;
+    mutable std::array<std::uint32_t, 257> First{};
+    mutable std::vector<std::string> Faults;
 };
 
 // The group table's path beside an element table file: the same folder.

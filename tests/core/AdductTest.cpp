@@ -99,6 +99,9 @@ TEST(AdductTest, RefusesWithTheCharacterAndItsPlace) {
         {"[M+H]0+", AdductResult::ZeroCharge, 5,
          "Adduct [M+H]0+: character 6 \"0\": the charge can't be 0"},
         {"[M-0]-", AdductResult::PartRefused, 3},
+        {"[M+SO4(2-)]-", AdductResult::ChargedPart, 3,
+         "Adduct [M+SO4(2-)]-: character 4 \"S\": what is added or removed has no charge of its "
+         "own; the ion's follows the ], as in [M+H]+"},
         // The formula reader's own notices, their places counted in the adduct.
         {"[M+H)]+", AdductResult::PartRefused, 4,
          "Adduct [M+H)]+: character 5 \")\" closes no group"},

@@ -359,6 +359,11 @@ TEST(FormulaSearchTest, KeepsTheBestAndCutsOffWithANotice) {
     const FindResult Limited = FindFormulas(Request);
     EXPECT_TRUE(Limited.Cut);
     EXPECT_EQ(Limited.Steps, 1000u);
+    // A limit that the whole search just reaches doesn't cut it; one step fewer does.
+    Request.StepLimit = All.Steps;
+    EXPECT_FALSE(FindFormulas(Request).Cut);
+    Request.StepLimit = All.Steps - 1;
+    EXPECT_TRUE(FindFormulas(Request).Cut);
 
     // The progress goes up to 1 as the search ends; a callback that says stop stops it.
     Request.StepLimit = FindRequest().StepLimit;

@@ -67,7 +67,7 @@ TEST(GroupTableTest, ReadsRowsAndNamesEveryBadOneByItsLine) {
         {"a name that is an element, and bad formulas",
          "\"Ac\",\"C2H3O\",\"acetyl\"\n\"Bad\",\"C6(H5\",\"x\"\n\"Ion\",\"SO4^2-\",\"x\"\n"
          "\"Nix\",\"\",\"x\"\n\"Grp\",\"PhH\",\"a group in a group\"\n\"Sym\",\"CXy\",\"x\"\n"
-         "\"Zer\",\"C0\",\"x\"\n",
+         "\"Zer\",\"C0\",\"x\"\n\"Big\",\"C1000000000000000000000000000000000000000\",\"x\"\n",
          "",
          {"groups.dat, line 1: the name Ac is an element of the table, and a formula reads the "
           "element",
@@ -77,7 +77,8 @@ TEST(GroupTableTest, ReadsRowsAndNamesEveryBadOneByItsLine) {
           "groups.dat, line 5: the formula PhH names Ph, which is no element of the table",
           "groups.dat, line 6: the formula CXy names Xy, which is no element of the table",
           "groups.dat, line 7: the formula C0 can't be read: character 2 \"0\": a count must "
-          "be above 0"}},
+          "be above 0",
+          "groups.dat, line 8: the formula has 41 characters, at most 40 can be read"}},
         {"malformed lines",
          "\"Ph\",\"C6H5\"\n\"Ph\",\"C6H5\",\"a\",\"Ts\",\"b\"\n\"Ph,\"C6H5\",\"x\"\n"
          "\"Ph\"x,\"C6H5\",\"x\"\n\"Et\",\"C2H5\",\"ethyl\",\"Xx\"\n"
