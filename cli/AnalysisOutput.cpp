@@ -29,7 +29,21 @@ Json Optional(const std::optional<double>& Value) {
     return Value ? Number(*Value) : Json(nullptr);
 }
 
+// A whole count is written as an integer.
+Json Count(double Value) {
+    const bool Whole = Value == static_cast<double>(static_cast<long long>(Value));
+    return Whole ? Json(static_cast<long long>(Value)) : Number(Value);
+}
+
 } // namespace
+
+Json NoticesJson(const std::vector<std::string>& Errors, const std::vector<std::string>& Notes) {
+    Json Told = Json::array();
+    for (const auto& [Kind, Texts] : {std::pair{"error", &Errors}, {"note", &Notes}})
+        for (const std::string& Text : *Texts)
+            Told.push_back({{"kind", Kind}, {"text", Text}});
+    return Told;
+}
 
 double WrittenNumber(double Value) {
     return std::strtod(NumberText(Value, '.').c_str(), nullptr);
@@ -48,11 +62,7 @@ std::string AnalysisJson(std::string_view Formula, const FormulaAnalysis& Analys
         Object["mz"] = Optional(Analysis.MassToCharge);
         Json Rows = Json::array();
         for (const CompositionRow& Row : Analysis.Composition) {
-            // A whole count is written as an integer.
-            const bool Whole = Row.Count == static_cast<double>(static_cast<long long>(Row.Count));
-            Json Each = {
-                {"element", Row.Label},
-                {"count", Whole ? Json(static_cast<long long>(Row.Count)) : Number(Row.Count)}};
+            Json Each = {{"element", Row.Label}, {"count", Count(Row.Count)}};
             if (Analysis.MolarMass) {
                 Each["mass"] = Number(Row.Mass);
                 Each["percent"] = Number(Row.Percent);
@@ -61,14 +71,9 @@ std::string AnalysisJson(std::string_view Formula, const FormulaAnalysis& Analys
         }
         Object["composition"] = std::move(Rows);
         Json Groups = Json::array();
-        for (const GroupUse& Group : Analysis.Groups) {
-            const bool Whole =
-                Group.Count == static_cast<double>(static_cast<long long>(Group.Count));
+        for (const GroupUse& Group : Analysis.Groups)
             Groups.push_back(
-                {{"name", Group.Name},
-                 {"formula", Group.Formula},
-                 {"count", Whole ? Json(static_cast<long long>(Group.Count)) : Json(Group.Count)}});
-        }
+                {{"name", Group.Name}, {"formula", Group.Formula}, {"count", Count(Group.Count)}});
         Object["groups"] = std::move(Groups);
         Json Peaks = Json::array();
         for (const PatternPeak& Peak : Analysis.Pattern)
@@ -87,23 +92,17 @@ std::string AnalysisJson(std::string_view Formula, const FormulaAnalysis& Analys
                     Made["mz"] = Optional(Ion.MassToCharge);
                     Json Peaks = Json::array();
                     for (const PatternPeak& Peak : Ion.Pattern)
-                        Peaks.push_back({{"mz", Peak.Mass}, {"intensity", Peak.Intensity}});
+                        Peaks.push_back(
+                            {{"mz", Number(Peak.Mass)}, {"intensity", Number(Peak.Intensity)}});
                     Made["pattern"] = std::move(Peaks);
                 }
-                Made["notices"] = Ion.Notices;
+                Made["notices"] = NoticesJson(Ion.Notices, Ion.Notes);
                 Ions.push_back(std::move(Made));
             }
             Object["adducts"] = std::move(Ions);
         }
     }
-    // Each with its kind: an error keeps a result from being given or complete; a note tells
-    // how the formula was read, and the results stand.
-    Json Notices = Json::array();
-    for (const auto& [Kind, Told] :
-         {std::pair{"error", &Analysis.Notices}, {"note", &Analysis.Notes}})
-        for (const std::string& Text : *Told)
-            Notices.push_back({{"kind", Kind}, {"text", Text}});
-    Object["notices"] = std::move(Notices);
+    Object["notices"] = NoticesJson(Analysis.Notices, Analysis.Notes);
     // Text that is no valid UTF-8 (a formula typed in another encoding) is replaced, not thrown.
     return Object.dump(-1, ' ', false, Json::error_handler_t::replace);
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include "core/AdductTable.h"
 #include "core/Analysis.h"
 #include "core/AnalysisText.h"
@@ -16,6 +18,11 @@ namespace Varnock {
 // A number as the text output writes it, to 15 significant digits: 249.677, not the
 // 249.67700000000002 that the double's shortest exact form would be. For JSON.
 double WrittenNumber(double Value);
+
+// Notices for JSON, each an object with its kind: an "error" keeps a result from being given or
+// complete; a "note" tells how something was read, and the results stand.
+nlohmann::ordered_json NoticesJson(const std::vector<std::string>& Errors,
+                                   const std::vector<std::string>& Notes);
 
 // One JSON object on one line, without its line end.
 std::string AnalysisJson(std::string_view Formula, const FormulaAnalysis& Analysis,

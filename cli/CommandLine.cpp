@@ -79,10 +79,12 @@ standard error, each after the formula it is about.
   --rdbe MIN-MAX  with --find, the molecule's RDBE within MIN and MAX (MAX may
                     be left out: 0-); RDBE = C - H/2 + N/2 + 1, halogens as H,
                     Si as C, P as N
-  --even-electron on|off  the ion has an even number of electrons: a whole RDBE
-                    for a neutral molecule (on)
-  --senior on|off the molecule meets the SENIOR rules of valences (on)
-  --ratios on|off the element ratios per carbon of Kind and Fiehn (2007) (off)
+  --even-electron on|off  with --find, the ion has an even number of electrons:
+                    a whole RDBE for a neutral molecule (on)
+  --senior on|off with --find, the molecule meets the SENIOR rules of valences
+                    (on)
+  --ratios on|off with --find, the element ratios per carbon of Kind and Fiehn
+                    (2007) (off)
   --max N         with --find, keep the N best candidates (default 100)
   --limit N       with --find, stop a search after N formulas tried (default
                     1000000000), with a notice
@@ -124,7 +126,8 @@ Exit status:
  3  the element table can't be read.
 )";
 
-constexpr std::string_view VersionText = R"(varnock 1.0
+// The version is the project's, as the window and the Windows resources give it.
+constexpr std::string_view VersionText = "varnock " VARNOCK_VERSION R"(
 Copyright (c) 2026 The Varnock developers
 License MIT: <https://opensource.org/license/mit>.
 This is free software: you are free to change and redistribute it.
@@ -337,6 +340,8 @@ Options ReadOptions(const std::vector<std::string>& Arguments) {
             throw UsageError{Read.FindOption + " goes with --find"};
         if (Read.Adducts.size() > 1)
             throw UsageError{"--find takes one adduct"};
+        if (Read.Find->Masses == "-" && Read.Find->Peaks == "-")
+            throw UsageError{"--find - and --peaks - can't both read standard input"};
         if (Adducted)
             Read.Find->Adduct = Read.Adducts.empty() ? std::string() : Read.Adducts.front();
         if (Analysis || Listed || Read.Chosen == Mode::Mass || Read.Csv || Read.Fields ||
@@ -419,23 +424,25 @@ public:
                     Symbols.Add(Symbol);
             } else if (Chosen.Chosen == Mode::Find) {
                 Numbers = AtomicNumbers(Table);
+                if (Chosen.Find->Adduct) // which may name groups
+                    Symbols = ElementSymbols::Of(Table);
             } else { // a table that can't be read is told before any result
-                Table.ListAll([&](const ElementRecord& Record) {
-                    if (Record.Symbol.IsString())
-                        Symbols.Add(Record.Symbol.Text());
-                });
+                Symbols = ElementSymbols::Of(Table);
             }
         } catch (const RunTimeError& Failure) {
             Io.Err.Line(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) +
                         " reading " + Path + std::string(Io.LineEnd));
             return ExitTableUnreadable;
         }
-        if (Chosen.Chosen == Mode::Find) {
-            return RunFind(*Chosen.Find, Path, Numbers,
-                           Chosen.Isotopes ? *Chosen.Isotopes : IsotopeTableBeside(Path), Io,
-                           Separator);
-        }
         ReadGroups(std::move(Symbols));
+        if (Chosen.Chosen == Mode::Find) {
+            const int Status =
+                RunFind(*Chosen.Find, Path, Numbers,
+                        Chosen.Isotopes ? *Chosen.Isotopes : IsotopeTableBeside(Path), &Groups, Io,
+                        Separator);
+            TellGroupFaults();
+            return Noticed && Status == ExitDone ? ExitNoticed : Status;
+        }
         if (Chosen.Chosen == Mode::Analysis) {
             const ElementSnapshot Weights(Table);
             ReadIsotopes();
@@ -633,12 +640,7 @@ private:
         Io.Out.Line(LineEnded(Heading + Between + "notices"));
         LineReader Lines(Input.Handle(), Io.Out);
         std::string Formula;
-        bool First = true;
         while (Next(Lines, Formula)) {
-            // A byte order mark that an editor put in front of the first line is no character.
-            if (First && Formula.compare(0, 3, "\xEF\xBB\xBF") == 0)
-                Formula.erase(0, 3);
-            First = false;
             if (Skipped(Formula))
                 continue;
             FormulaAnalysis Result;

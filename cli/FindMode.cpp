@@ -82,8 +82,9 @@ std::string LineEnded(std::string Text, const CommandLineIo& Io) {
 
 class FindRun {
 public:
-    FindRun(const FindSettings& Settings, CommandLineIo& Io, char Separator)
-        : Settings(Settings), Io(Io), Separator(Separator) {}
+    FindRun(const FindSettings& Settings, const GroupTable* Groups, CommandLineIo& Io,
+            char Separator)
+        : Settings(Settings), Groups(Groups), Io(Io), Separator(Separator) {}
 
     int Go(const std::string& TablePath, const std::unordered_map<std::string, int>& Numbers,
            const std::string& IsotopePath) {
@@ -131,15 +132,15 @@ private:
         }
         try { // the rows of the elements searched alone: most of the table's time
             Isotopes = std::make_unique<IsotopeTable>(
-                IsotopePath, SearchSymbols(Settings.Ranges, Adduct, Named.get()));
+                IsotopePath, SearchSymbols(Settings.Ranges, Adduct, Named.get(), Groups));
         } catch (const RunTimeError& Failure) {
             Tell(std::string(Program) + ": " + ErrorNumberText(Failure.Number()) + " reading " +
                  IsotopePath + ": no exact masses to search with");
             return false;
         }
         std::string Notice;
-        if (!SetUpSearch(Request, Settings.Ranges, Adduct, Numbers, *Isotopes, Named.get(),
-                         Notice)) {
+        if (!SetUpSearch(Request, Settings.Ranges, Adduct, Numbers, *Isotopes, Named.get(), Notice,
+                         Groups)) {
             Tell(std::string(Program) + ": " + Notice);
             return false;
         }
@@ -219,12 +220,8 @@ private:
         Heading();
         LineReader Lines(Input.Handle(), Io.Out);
         std::string Line;
-        bool First = true;
         try {
             while (Lines.Next(Line)) {
-                if (First && Line.compare(0, 3, "\xEF\xBB\xBF") == 0)
-                    Line.erase(0, 3);
-                First = false;
                 const std::string_view Text = Trimmed(Line);
                 if (Text.empty() || Text[0] == '#')
                     continue;
@@ -300,12 +297,8 @@ private:
             Object["candidates"] = std::move(List);
             Object["found"] = Result.Found;
             Object["cut"] = Result.Cut;
-            // As the analysis writes them: errors, where the list is none or not whole, and notes.
-            Json Told = Json::array();
-            for (const auto& [Kind, List] : {std::pair{"error", &Notices}, {"note", &Notes}})
-                for (const std::string& Notice : *List)
-                    Told.push_back({{"kind", Kind}, {"text", Notice}});
-            Object["notices"] = std::move(Told);
+            // Errors, where the list is none or not whole, and notes.
+            Object["notices"] = NoticesJson(Notices, Notes);
             Io.Out.Line(LineEnded(Object.dump(-1, ' ', false, Json::error_handler_t::replace), Io));
             return;
         }
@@ -320,21 +313,18 @@ private:
             return;
         }
         for (const Candidate& Each : Result.Candidates) {
-            std::string Line =
-                Field + '\t' + Each.Hill + '\t' + FixedText(Each.Mass, MassPlaces, Separator) +
-                '\t' +
-                (Settings.Adduct ? FixedText(Each.MassToCharge, MassPlaces, Separator) + '\t'
-                                 : std::string()) +
-                FixedText(Each.ErrorPpm, 2, Separator) + '\t' +
-                FixedText(Each.ErrorMilliDalton, 3, Separator) + '\t' +
-                FixedText(Each.Rdbe, 1, Separator);
+            const auto Cells = CandidateCells(Each, Separator);
+            std::string Line = Field + '\t' + Cells[0] + '\t' + Cells[1] + '\t' +
+                               (Settings.Adduct ? Cells[2] + '\t' : std::string()) + Cells[3] +
+                               '\t' + Cells[4] + '\t' + Cells[5];
             if (Scored)
-                Line += '\t' + FixedText(Each.Score, 1, Separator);
+                Line += '\t' + Cells[6];
             Io.Out.Line(LineEnded(Line, Io));
         }
     }
 
     const FindSettings& Settings;
+    const GroupTable* const Groups;
     CommandLineIo& Io;
     const char Separator;
     std::unique_ptr<IsotopeTable> Isotopes;
@@ -387,8 +377,8 @@ std::string ReadFindOption(std::string_view Name, const std::string& Value,
 
 int RunFind(const FindSettings& Settings, const std::string& TablePath,
             const std::unordered_map<std::string, int>& Numbers, const std::string& IsotopePath,
-            CommandLineIo& Io, char Separator) {
-    FindRun Run(Settings, Io, Separator);
+            const GroupTable* Groups, CommandLineIo& Io, char Separator) {
+    FindRun Run(Settings, Groups, Io, Separator);
     const int Status = Run.Go(TablePath, Numbers, IsotopePath);
     if (!Run.Unopened.empty()) {
         Io.Err.Line(

@@ -21,7 +21,7 @@ struct FindSettings {
     std::string Masses; // a number, a file, or - for standard input
     double Tolerance = 5;
     bool Ppm = true;
-    std::string Ranges = "C0-100 H0-202 N0-20 O0-20 P0-5 S0-5";
+    std::string Ranges{DefaultRanges};
     FindRules Rules;
     std::size_t Max = 100;
     unsigned long long StepLimit = 1000000000ULL;
@@ -36,9 +36,10 @@ bool IsFindOption(std::string_view Name);
 // Reads one of --find's options into Settings; the text of a usage error, or empty.
 std::string ReadFindOption(std::string_view Name, const std::string& Value, FindSettings& Settings);
 
-// Runs the search for every mass, with the atomic numbers of the element table at TablePath.
+// Runs the search for every mass, with the atomic numbers of the element table at TablePath;
+// the adduct may name Groups.
 int RunFind(const FindSettings& Settings, const std::string& TablePath,
             const std::unordered_map<std::string, int>& Numbers, const std::string& IsotopePath,
-            CommandLineIo& Io, char Separator);
+            const GroupTable* Groups, CommandLineIo& Io, char Separator);
 
 } // namespace Varnock

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
@@ -32,7 +33,8 @@ class LineReader {
 public:
     LineReader(Console::Handle From, LineOutput& Before) : From(From), Before(Before) {}
 
-    // The next line without its line end; false at the end of the input.
+    // The next line without its line end, and the first without the byte order mark an editor
+    // may put in front of it, which is no character; false at the end of the input.
     bool Next(std::string& Line) {
         while (true) {
             const std::size_t End = Buffer.find('\n', Start);
@@ -44,6 +46,8 @@ public:
                 Start = Stop + 1;
                 if (!Line.empty() && Line.back() == '\r')
                     Line.pop_back();
+                if (std::exchange(First, false) && Line.starts_with("\xEF\xBB\xBF"))
+                    Line.erase(0, 3);
                 return true;
             }
             Buffer.erase(0, Start);
@@ -64,6 +68,7 @@ private:
     std::string Buffer;
     std::size_t Start = 0;
     bool Ended = false;
+    bool First = true;
 };
 
 } // namespace Varnock

@@ -1,6 +1,7 @@
 #include "ui/FindView.h"
 
 #include <cmath>
+#include <new>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -20,6 +21,7 @@
 #include "core/AdductTable.h"
 #include "core/AnalysisText.h"
 #include "core/ElementTable.h"
+#include "core/GroupTable.h"
 #include "core/RunTimeError.h"
 #include "core/SystemServices.h"
 #include "core/TextRules.h"
@@ -81,7 +83,7 @@ FindView::FindView(QWidget* Parent) : QDialog(Parent) {
     CboUnit->addItems({QStringLiteral("ppm"), QStringLiteral("mDa")});
     CboUnit->setAccessibleName(QStringLiteral("Tolerance unit"));
     TxtRanges = Box(this, "TxtRanges", "Element ranges",
-                    QStringLiteral("C0-100 H0-202 N0-20 O0-20 P0-5 S0-5"));
+                    QString::fromLatin1(DefaultRanges.data(), DefaultRanges.size()));
     CboAdduct = new QComboBox(this);
     CboAdduct->setObjectName(QStringLiteral("CboAdduct"));
     CboAdduct->setEditable(true);
@@ -166,16 +168,16 @@ FindView::FindView(QWidget* Parent) : QDialog(Parent) {
     Rules->addWidget(ChkRatios);
     Rules->addStretch();
     Form->addRow(QStringLiteral("Rules:"), Rules);
-    auto* Running = new QHBoxLayout;
-    Running->addWidget(CmdSearch);
-    Running->addWidget(CmdCancel);
-    Running->addWidget(Progress, 1);
+    auto* SearchRow = new QHBoxLayout;
+    SearchRow->addWidget(CmdSearch);
+    SearchRow->addWidget(CmdCancel);
+    SearchRow->addWidget(Progress, 1);
     auto* Buttons = new QHBoxLayout;
     Buttons->addStretch();
     Buttons->addWidget(CmdClose);
     auto* All = new QVBoxLayout(this);
     All->addLayout(Form);
-    All->addLayout(Running);
+    All->addLayout(SearchRow);
     All->addWidget(Notices);
     All->addWidget(Candidates, 1);
     All->addLayout(Buttons);
@@ -184,8 +186,10 @@ FindView::FindView(QWidget* Parent) : QDialog(Parent) {
 
 FindView::~FindView() {
     Cancel();
-    if (Worker)
+    if (Worker) {
         Worker->wait();
+        delete Worker; // its finished signal is never handled now
+    }
 }
 
 void FindView::closeEvent(QCloseEvent* Event) {
@@ -223,10 +227,12 @@ bool FindView::ReadRequest(FindRequest& Request, QString& Why) const {
             Named = std::make_unique<AdductTable>(AdductTableBeside(std::string(ElementTableName)));
         } catch (const RunTimeError&) { // the notation still reads without names
         }
+        const ElementTable Elements;
+        const GroupTable Groups(std::string(GroupTableName), ElementSymbols::Of(Elements));
         const IsotopeTable Isotopes(IsotopeTableBeside(std::string(ElementTableName)),
-                                    SearchSymbols(Ranges, Adduct, Named.get()));
-        if (SetUpSearch(Request, Ranges, Adduct, AtomicNumbers(ElementTable()), Isotopes,
-                        Named.get(), Notice))
+                                    SearchSymbols(Ranges, Adduct, Named.get(), &Groups));
+        if (SetUpSearch(Request, Ranges, Adduct, AtomicNumbers(Elements), Isotopes, Named.get(),
+                        Notice, &Groups))
             return true;
     } catch (const RunTimeError& Failure) {
         Notice = ErrorNumberText(Failure.Number()) + " reading the tables";
@@ -247,10 +253,15 @@ void FindView::Search() {
     Current = std::make_shared<Running>();
     Current->Request = std::move(Request);
     Worker = QThread::create([Run = Current] {
-        Run->Result = FindFormulas(Run->Request, [&Run = *Run](double Done) {
-            Run.Done = Done;
-            return !Run.Stop.load();
-        });
+        try {
+            Run->Result = FindFormulas(Run->Request, [&Run = *Run](double Done) {
+                Run.Done = Done;
+                return !Run.Stop.load();
+            });
+        } catch (const std::bad_alloc&) { // an exception leaving a thread ends the program
+            Run->Result = FindResult();
+            Run->Result.Refusal = ErrorNumberText(ErrOutOfMemory);
+        }
     });
     connect(Worker, &QThread::finished, this, [this] { Finished(); });
     CmdSearch->setEnabled(false);
@@ -284,12 +295,7 @@ void FindView::Show(const FindResult& Result) {
     for (const Candidate& Each : Result.Candidates) {
         const int Row = Candidates->rowCount();
         Candidates->insertRow(Row);
-        const std::string Cells[] = {Each.Hill,
-                                     FixedText(Each.Mass, MassPlaces, Separator),
-                                     FixedText(Each.MassToCharge, MassPlaces, Separator),
-                                     FixedText(Each.ErrorPpm, 2, Separator),
-                                     FixedText(Each.ErrorMilliDalton, 3, Separator),
-                                     FixedText(Each.Rdbe, 1, Separator)};
+        const auto Cells = CandidateCells(Each, Separator);
         for (int Column = 0; Column < 6; ++Column) {
             auto* Item = new QTableWidgetItem(QString::fromStdString(Cells[Column]));
             Item->setTextAlignment(Column == FormulaColumn ? Qt::AlignLeft | Qt::AlignVCenter

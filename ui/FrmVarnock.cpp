@@ -42,6 +42,7 @@ namespace {
 // Where the settings keep each window's place.
 const QString MainWindowGroup = QStringLiteral("MainWindow");
 const QString AnalysisViewGroup = QStringLiteral("AnalysisView");
+const QString FindViewGroup = QStringLiteral("FindView");
 
 // The design's places, in twips.
 constexpr QRect Label1Place{60, 30, 1425, 195};
@@ -79,8 +80,8 @@ QString FormulaTip(const GroupTable& Groups) {
     for (const Group& Each : Groups.All())
         Names << ToQt(std::string(Each.Name)).toHtmlEscaped();
     return Tip +
-           QStringLiteral("<p><b>Groups</b> (groups.dat, each with its formula in the manual "
-                          "page and docs/tables.md): ") +
+           QStringLiteral("<p><b>Groups</b> (groups.dat beside the program, which gives each "
+                          "one's formula): ") +
            Names.join(QStringLiteral(" ")) + QStringLiteral("</p>");
 }
 
@@ -311,6 +312,8 @@ void FrmVarnock::closeEvent(QCloseEvent* Event) {
         WritePlace(Settings, MainWindowGroup, *this);
         if (View)
             WritePlace(Settings, AnalysisViewGroup, *View);
+        if (Search)
+            WritePlace(Settings, FindViewGroup, *Search);
     }
     if (View)
         View->close();
@@ -405,7 +408,8 @@ void FrmVarnock::CmdAnalysisClick() {
 void FrmVarnock::CmdFindClick() {
     if (!Search) {
         Search = new FindView(this);
-        PlaceBeside(Search);
+        if (!Remembers || !RestorePlace(*Search, FindViewGroup))
+            PlaceBeside(Search);
         // A candidate double-clicked is calculated as if typed into the formula box.
         Search->OnChoose = [this](const std::string& Formula) {
             TxtFormula->setText(QString::fromStdString(Formula));

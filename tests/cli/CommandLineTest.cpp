@@ -1,4 +1,5 @@
 #include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,7 @@ TEST(CommandLineTest, ListsMassesForSpreadsheetsAndAwk) {
                                                       "  \t\n"
                                                       "Ca(OH)2, x\n"
                                                       "Xx2O\n"
+                                                      "Fqq\n"
                                                       "K\xE2\x82\x82O.6SiO2\n" +
                                                           std::string(41, 'C') + "\n" + Forty +
                                                           "\n"
@@ -146,6 +148,10 @@ TEST(CommandLineTest, ListsMassesForSpreadsheetsAndAwk) {
                         "H2O\t18,015\t\n"
                         "Ca(OH)2, x\t\tFormula: character 8 \",\" can't be read\n"
                         "Xx2O\t\tElement: Xx Doesn't exist in database\n"
+                        // Names equally near in the table's order (F and Fe before Fm and Fr),
+                        // as the other modes give them.
+                        "Fqq\t\tFormula: character 1 \"Fqq\" is no element or group; "
+                        "nearest: For (formyl), F, Fe\n"
                         "K\xE2\x82\x82O.6SiO2\t454,693\tFormula: character 4 \".\": read as "
                         "K\xE2\x82\x82O\xC2\xB7"
                         "6SiO2; for the count 0.6 write K\xE2\x82\x82O0.6SiO2\n" +
@@ -248,7 +254,7 @@ TEST(CommandLineTest, ExitStatusesAndWhatTheyPrint) {
     const Ran Help = RunVarnock({"H2O", "--help"});
     EXPECT_EQ(Help.Status, ExitDone);
     EXPECT_EQ(Help.Out.substr(0, 35), "Usage: varnock [OPTION]... FORMULA.");
-    EXPECT_EQ(RunVarnock({"--version"}).Out.substr(0, 12), "varnock 1.0\n");
+    EXPECT_TRUE(RunVarnock({"--version"}).Out.starts_with("varnock " VARNOCK_VERSION "\n"));
 }
 
 // The analysis of acetic acid, worked by hand: counts summed per element in Hill order, the
@@ -383,8 +389,10 @@ TEST(CommandLineTest, AdductIonsWithTheAnalysisAndInTheList) {
     ASSERT_EQ(Json["adducts"].size(), 1u);
     EXPECT_EQ(Json["adducts"][0]["adduct"], "[M-H2O+H]+");
     EXPECT_FALSE(Json["adducts"][0].contains("mz"));
-    EXPECT_EQ(Json["adducts"][0]["notices"][0],
-              "Adduct [M-H2O+H]+: character 4 \"H\": removes more O than the molecule holds");
+    EXPECT_EQ(
+        Json["adducts"][0]["notices"][0],
+        nlohmann::json::parse(
+            R"({"kind": "error", "text": "Adduct [M-H2O+H]+: character 4 \"H\": removes more O than the molecule holds"})"));
     const Ran Glucose = RunVarnock({"-a", "--json", "--adduct", "[M+Cl]-", "C6H12O6"});
     const auto Chloride = nlohmann::json::parse(Glucose.Out)["adducts"][0];
     EXPECT_EQ(Chloride["hill"], "C6H12ClO6^-");
@@ -392,6 +400,14 @@ TEST(CommandLineTest, AdductIonsWithTheAnalysisAndInTheList) {
     // 180.06338812 + 34.96885268 + 0.00054858
     EXPECT_NEAR(Chloride["mz"].get<double>(), 215.03278938, 1e-6);
     EXPECT_EQ(Chloride["pattern"][0]["mz"], Chloride["mz"]);
+    // Every number to 15 significant digits, the ion's pattern too (no 216.0362317678358).
+    const std::regex Decimal("[0-9]+\\.[0-9]+");
+    for (auto At = std::sregex_iterator(Glucose.Out.begin(), Glucose.Out.end(), Decimal);
+         At != std::sregex_iterator(); ++At) {
+        std::string Digits = At->str();
+        std::erase(Digits, '.');
+        EXPECT_LE(Digits.size() - Digits.find_first_not_of('0'), 15u) << At->str();
+    }
     // A group in an adduct adds its elements: [M+Et]+ of caffeine is C10H15N4O2+,
     // 194.08037557 + 2 x 12 + 5 x 1.00782503 - 0.00054858.
     const auto Ethyl =
@@ -500,6 +516,15 @@ TEST(CommandLineTest, FindWritesABlockOfCandidatesPerMass) {
     EXPECT_EQ(One.Err, "");
     EXPECT_EQ(RunVarnock(Arguments, ',').Out,
               Heading + "194.0804\tC8H10N4O2\t194,080376\t-0,13\t-0,024\t6,0\n");
+    // A group in the adduct adds its elements, as in the analysis: [M+Et]+ is [M+C2H5]+, whose
+    // m/z is 194.08037556 + 24 + 5 x 1.007825032 - 0.00054858 (the electron) = 223.11895214.
+    std::vector<std::string> Ethyl = {"--find", "223.119", "--adduct", "[M+Et]+"};
+    Ethyl.insert(Ethyl.end(), Small.begin(), Small.end());
+    const Ran Ethylated = RunVarnock(Ethyl);
+    EXPECT_EQ(Ethylated.Status, ExitDone);
+    EXPECT_NE(Ethylated.Out.find("\tC8H10N4O2\t194.080376\t223.118952\t"), std::string::npos);
+    Ethyl[3] = "[M+C2H5]+";
+    EXPECT_EQ(RunVarnock(Ethyl).Out, Ethylated.Out);
 
     // A list: every mass keeps its line, the ones without a candidate with empty fields.
     Testing::TempDir Folder;
@@ -579,6 +604,11 @@ TEST(CommandLineTest, FindRefusesAndCutsOffWithNotices) {
         {{"--find", "195", "--adduct", "[M-Cl]-"},
          ExitNoticed,
          "varnock: Adduct: it removes Cl, which no range names\n"},
+        // Told in UTF-8 as typed, not in the code page the reader reads.
+        {{"--find", "195", "--adduct", "[M+\xC2\xB5]+"},
+         ExitNoticed,
+         "varnock: Adduct [M+\xC2\xB5]+: " + IsotopeTableBeside(VARNOCK_ELEMENTS_DAT) +
+             " lacks one of its isotopes\n"},
         {{"--find", "2000", "--ranges",
           "C0-200 H0-400 N0-50 O0-50 P0-10 S0-10 Cl0-10 Br0-10 F0-20 Si0-10 Na0-5 K0-5"},
          ExitNoticed,
@@ -594,6 +624,9 @@ TEST(CommandLineTest, FindRefusesAndCutsOffWithNotices) {
          ExitUsage,
          "varnock: " + Folder.Path("none") + ": can't be opened\n"},
         {{"--ppm", "5", "H2O"}, ExitUsage, "varnock: --ppm goes with --find\n" + Try},
+        {{"--find", "-", "--peaks", "-"},
+         ExitUsage,
+         "varnock: --find - and --peaks - can't both read standard input\n" + Try},
         {{"--find", "1", "H2O"},
          ExitUsage,
          "varnock: --find takes a mass or a file of masses, and no formula\n" + Try},

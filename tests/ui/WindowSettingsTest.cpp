@@ -9,6 +9,7 @@
 
 #include "tests/support/WindowTestSupport.h"
 #include "ui/AnalysisView.h"
+#include "ui/FindView.h"
 #include "ui/WindowSettings.h"
 
 namespace Varnock {
@@ -135,6 +136,10 @@ TEST(WindowSettings, WindowAndViewReopenWhereAndAsLargeAsTheyWereClosed) {
         ASSERT_NE(View, nullptr);
         View->resize(420, 380);
         View->move(300, 200);
+        Find<QPushButton>(First, "CmdFind")->click();
+        ASSERT_NE(First.Finder(), nullptr);
+        First.Finder()->resize(600, 540);
+        First.Finder()->move(120, 90);
         First.close();
     }
     FrmVarnock Again;
@@ -147,6 +152,10 @@ TEST(WindowSettings, WindowAndViewReopenWhereAndAsLargeAsTheyWereClosed) {
     ASSERT_NE(View, nullptr);
     EXPECT_EQ(View->size(), QSize(420, 380));
     EXPECT_EQ(View->pos(), QPoint(300, 200));
+    Find<QPushButton>(Again, "CmdFind")->click();
+    ASSERT_NE(Again.Finder(), nullptr);
+    EXPECT_EQ(Again.Finder()->size(), QSize(600, 540));
+    EXPECT_EQ(Again.Finder()->pos(), QPoint(120, 90));
     Again.close();
     ForgetSettings();
 }
