@@ -10,7 +10,8 @@
 #     started from the shortcut's target, calculates H2O (screenshot);
 #   - installing again over the same version goes through and changes nothing;
 #   - a silent uninstall leaves no program file, shortcut or entry;
-#   - a table the user edited stays through an uninstall and a new install;
+#   - a table the user edited stays through an uninstall and a new install, and an uninstall
+#     that can't set it aside (a table.kept left by a run cut short) removes nothing;
 #   - the home folder is as it was.
 # Screenshots go to the package folder. Each step's time is printed.
 #
@@ -197,6 +198,15 @@ Install "$Setup"
 Uninstall
 [ "$(Installed)" = elements.dat ] || Fail "the second uninstall left $(Installed | tr '\n' ' ')"
 Step "an edited elements.dat stays through an uninstall and an install"
+Install "$Setup"
+echo stale >"$Folder/elements.dat.kept"
+Uninstall
+[ "$(sha256sum <"$Folder/elements.dat")" = "$Edited" ] && [ -e "$Folder/Uninstall.exe" ] ||
+    Fail "an uninstall beside a stale elements.dat.kept went on, $Folder holds $(Installed | tr '\n' ' ')"
+rm "$Folder/elements.dat.kept"
+Uninstall
+[ "$(Installed)" = elements.dat ] || Fail "the uninstall after it left $(Installed | tr '\n' ' ')"
+Step "an uninstall that can't set the edited table aside removes nothing"
 
 [ "$(HomeMenus)" = "$HomeBefore" ] || Fail "the home folder's menus changed:
 $(diff <(echo "$HomeBefore") <(HomeMenus))"
