@@ -376,7 +376,7 @@ void FrmVarnock::CmdCalculateClick() {
                   SystemServices::DecimalSeparator(), &Groups);
         // An open analysis view follows each calculation.
         if (View && View->isVisible())
-            ShowAnalysis();
+            ShowAnalysis(Groups);
     } catch (const RunTimeError& Failure) {
         // A failure escaping an event handler would end the program.
         ShowMessage(this, ToQt(ErrorNumberText(Failure.Number())));
@@ -399,7 +399,7 @@ void FrmVarnock::CmdAnalysisClick() {
         View = new AnalysisView(this, Folder);
         PlaceAnalysis();
     }
-    ShowAnalysis();
+    ShowAnalysis(CurrentGroups(ElementTable()));
     View->show();
     View->raise();
     View->activateWindow();
@@ -427,9 +427,8 @@ void FrmVarnock::PlaceAnalysis() {
     PlaceBeside(View);
 }
 
-void FrmVarnock::ShowAnalysis() {
+void FrmVarnock::ShowAnalysis(const GroupTable& Groups) {
     const std::string Formula = TxtFormula->text().toStdString();
-    const GroupTable Groups = CurrentGroups(ElementTable());
     FormulaAnalysis Result;
     try {
         if (!IsotopesTried) {

@@ -72,7 +72,8 @@ private:
     void PlaceBeside(QWidget* View);
     // Where the analysis view first opens: as saved, else beside the window.
     void PlaceAnalysis();
-    void ShowAnalysis();
+    // The formula's analysis in the view, its groups those the calculation read.
+    void ShowAnalysis(const GroupTable& Groups);
     // Places the controls for the window's size: at the design size, as designed.
     void Arrange();
 
